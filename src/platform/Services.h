@@ -1,0 +1,24 @@
+#pragma once
+#include <string>
+
+namespace vk {
+
+// Plays a sound file asynchronously; a new sound cuts the one playing.
+class SoundOutput {
+public:
+    virtual ~SoundOutput() = default;
+    virtual void play(const std::string& path) = 0;
+};
+
+// Modal questions and reports to the operator.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // True only for the "Ja" answer.
+    virtual bool askYesNo(const std::string& message) = 0;
+    // The application's general error report.
+    virtual void errorReport(const std::string& message) = 0;
+    virtual void information(const std::string& message) = 0;
+};
+
+} // namespace vk

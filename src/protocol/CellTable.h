@@ -1,0 +1,50 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vk {
+
+// Rows by columns of text cells; row 0 is the header, data rows are 1..RowCount()-1.
+// Cells are addressed (column, row). Reading outside the table gives the empty text.
+class CellTable {
+public:
+    explicit CellTable(int cols = 11, int rows = 2);
+
+    int ColCount() const { return cols_; }
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+    // Shrinking drops the rows for good; growing adds empty rows.
+    void SetRowCount(int n);
+    void SetColCount(int n);
+
+    const std::string& Cell(int col, int row) const;
+    void SetCell(int col, int row, std::string text);
+
+    // First data row whose cell in `col` equals `text`; -1 when none.
+    int FindRow(int col, const std::string& text, bool ignoreCase) const;
+    bool IsRowEmpty(int row) const;
+    // Appends a row unless the last row is empty, then writes value i into column i of the
+    // last row.
+    void AddRow(const std::vector<std::string>& values);
+    // With only one data row left, that row is emptied instead of deleted.
+    void DeleteRow(int row);
+    void ClearRow(int row);
+
+    bool Modified() const { return modified_; }
+    void SetModified(bool on);
+
+    // Raised after a cell or a row changed (row index), and after the size changed (-1).
+    std::function<void(int row)> onChanged;
+    std::function<void()> onModified;
+
+private:
+    void changed(int row) {
+        if (onChanged)
+            onChanged(row);
+    }
+    int cols_;
+    std::vector<std::vector<std::string>> rows_;
+    bool modified_ = false;
+};
+
+} // namespace vk

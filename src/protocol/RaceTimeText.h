@@ -1,0 +1,11 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace vk {
+
+// Milliseconds as whole seconds, a comma and three millisecond digits: 5123 gives "5,123".
+// Runs of 1000 s and more keep all their seconds (1234567 gives "1234,567").
+std::string FormatRaceTime(int64_t ms);
+
+} // namespace vk
