@@ -1,0 +1,64 @@
+#pragma once
+#include "platform/Services.h"
+#include "platform/Timer.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+class TFDlgYesNo;
+class QSoundEffect;
+
+namespace vk {
+
+// Timers on QTimer; create and use them on the ui thread.
+class QtTimerFactory final : public TimerFactory {
+public:
+    std::unique_ptr<Timer> createTimer() override;
+};
+
+// Plays WAV files through QSoundEffect. Without a sound device Qt only warns; nothing here
+// blocks or throws. An empty path plays nothing.
+class QtSoundOutput final : public SoundOutput {
+public:
+    QtSoundOutput();
+    ~QtSoundOutput() override;
+    void play(const std::string& path) override;
+    // Stops whatever is playing.
+    void stop();
+    // The path last handed to play() (empty before the first).
+    const std::string& lastPath() const { return lastPath_; }
+
+private:
+    std::unique_ptr<QSoundEffect> effect_;
+    std::string lastPath_;
+};
+
+// Questions through TFDlgYesNo, reports through QMessageBox, both captioned with the
+// application title.
+class QtDialogs final : public Dialogs {
+public:
+    explicit QtDialogs(const QString& applicationTitle);
+
+    // The dialog askYesNo shows; without one a temporary TFDlgYesNo is used.
+    void setYesNoDialog(TFDlgYesNo* dialog) { yesNo_ = dialog; }
+    // Parent of the message boxes (the main window).
+    void setParentWidget(QWidget* parent) { parent_ = parent; }
+
+    bool askYesNo(const std::string& message) override;
+    void errorReport(const std::string& message) override;
+    void information(const std::string& message) override;
+
+private:
+    QString title_;
+    QPointer<TFDlgYesNo> yesNo_;
+    QPointer<QWidget> parent_;
+};
+
+// The notice bInfoClick shows (German).
+QString InfoText(const QString& applicationTitle);
+
+} // namespace vk
