@@ -14,19 +14,19 @@ struct Settings {
     int height = 561;
 
     bool Sound = true;
-    uint8_t Port = 0;        // n of COMn, 0 = no port
-    int Alg = 0;             // 0 "Ein": the start contact starts the race; 1 "Aus"
-    int WaitStart = 3000;    // start-contact lockout after a start, ms
-    int FilterInd = 1;       // 1-based entry of the save dialog's filter
-    int Length = 0;          // track length, m; 402 once the program has started
-    int MonitorIndex = 0;    // screen of the audience window
+    uint8_t Port = 0;     // n of COMn, 0 = no port
+    int Alg = 0;          // 0 "Ein": the start contact starts the race; 1 "Aus"
+    int WaitStart = 3000; // start-contact lockout after a start, ms
+    int FilterInd = 1;    // 1-based entry of the save dialog's filter
+    int Length = 0;       // track length, m; 402 once the program has started
+    int MonitorIndex = 0; // screen of the audience window
     std::string Title = "* * *";
     bool Klass = false;
     bool KlassSort = true;
-    int LengthS = 1;         // reaction barrier from the start, dm
-    int LengthC = 2000;      // intermediate barrier, dm
-    int LengthF = 3900;      // top-speed barrier, dm
-    bool ColSpeed0 = false;  // a light tree with start contact is connected
+    int LengthS = 1;        // reaction barrier from the start, dm
+    int LengthC = 2000;     // intermediate barrier, dm
+    int LengthF = 3900;     // top-speed barrier, dm
+    bool ColSpeed0 = false; // a light tree with start contact is connected
     bool ColSpeed1 = true;
     bool ColSpeed2 = true;
     bool ColSpeed3 = true;

@@ -1,0 +1,168 @@
+#include "race/LaneTimer.h"
+
+#include "protocol/RaceTimeText.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace vk {
+
+namespace {
+constexpr int kMaxStartNumber = 9999;
+
+int clampNumber(int n) {
+    return std::clamp(n, 1, kMaxStartNumber);
+}
+
+// Fixed-point text independent of the C locale, with the given decimal separator.
+std::string fixed(long double v, int decimals, const std::string& sep) {
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+    std::string text(buf, res.ptr);
+    const auto dot = text.find('.');
+    if (dot != std::string::npos)
+        text.replace(dot, 1, sep);
+    return text;
+}
+} // namespace
+
+LaneTimer::LaneTimer(int lane, Deps deps)
+    : lane_(lane), d_(deps), clock_(deps.timers.createTimer()), startNumber_(lane),
+      nextNumber_(lane + 2) {
+    clock_->setInterval(10);
+    clock_->tag = lane;
+    clock_->onTimer = [this] { ClockTimer(); };
+}
+
+void LaneTimer::ShowTime(int s, int m) {
+    std::array<int, 6> v{(s / 100) % 10, (s / 10) % 10, s % 10, m / 100, (m / 10) % 10, m % 10};
+    // Values outside 0..9 (a negative time) show 0, as a digit does.
+    for (auto& x : v)
+        if (x < 0 || x > 9)
+            x = 0;
+    const Color c4 = v[0] > 0 ? kDigitBright : kDigitDim;
+    const Color c5 = v[0] + v[1] > 0 ? kDigitBright : kDigitDim;
+    const bool changed = v != digits_ || c4 != colorOn_[0] || c5 != colorOn_[1];
+    digits_ = v;
+    colorOn_[0] = c4;
+    colorOn_[1] = c5;
+    if (onMirror)
+        onMirror(digits_, c4, c5);
+    if (changed)
+        displayChanged();
+}
+
+void LaneTimer::ShowMilliseconds(int32_t ms) {
+    ShowTime(ms / 1000, ms % 1000);
+}
+
+void LaneTimer::setStartNumber(int n) {
+    n = clampNumber(n);
+    if (n == startNumber_)
+        return;
+    startNumber_ = n;
+    numbersChanged();
+}
+
+void LaneTimer::setNextNumber(int n) {
+    n = clampNumber(n);
+    if (n == nextNumber_)
+        return;
+    nextNumber_ = n;
+    numbersChanged();
+}
+
+void LaneTimer::ClockTimer() {
+    ShowMilliseconds(TickDiff(d_.ticks.TickStamp(), d_.race.StartStamp));
+}
+
+void LaneTimer::StartLane() {
+    clock_->setEnabled(true);
+    startNumberEditable_ = false;
+    numbersChanged();
+
+    CellTable& t = d_.table;
+    const std::string number = startNumberText();
+    int row = t.FindRow(0, number, false);
+    if (row < 0) {
+        if (t.RowCount() == 2 && t.Cell(0, 1).empty()) {
+            row = 1;
+        } else {
+            t.SetRowCount(t.RowCount() + 1);
+            row = t.RowCount() - 1;
+        }
+    }
+    for (int c = 4; c < t.ColCount(); ++c)
+        t.SetCell(c, row, {});
+    t.SetCell(0, row, number);
+    if (onRowPrepared)
+        onRowPrepared();
+}
+
+void LaneTimer::StopLane() {
+    StopStamp = d_.ticks.TickStamp();
+    clock_->setEnabled(false);
+    ShowMilliseconds(TickDiff(StopStamp, d_.race.StartStamp));
+    writeResults();
+}
+
+void LaneTimer::writeResults() {
+    CellTable& t = d_.table;
+    const int row = t.FindRow(0, startNumberText(), false);
+    if (row < 0)
+        return;
+    const RaceState& r = d_.race;
+    const bool falseStart = lane_ == r.FalseStartLane;
+    const int64_t pass1 = r.passStamp(lane_, 1);
+    const int64_t pass2 = r.passStamp(lane_, 2);
+    if (!falseStart) {
+        if (pass1 > 0)
+            t.SetCell(4, row, FormatRaceTime(TickDiff(pass1, r.StartStamp)));
+        if (pass2 > 0)
+            t.SetCell(5, row, FormatRaceTime(TickDiff(pass2, r.StartStamp)));
+    }
+    if (falseStart) {
+        t.SetCell(7, row, "-");
+        t.SetCell(8, row, "-");
+    } else {
+        if (pass1 > 0)
+            t.SetCell(7, row, FormatRaceTime(TickDiff(StopStamp, pass1)));
+        t.SetCell(8, row, FormatRaceTime(TickDiff(StopStamp, r.StartStamp)));
+        const std::string speed = SpeedText(r, lane_, StopStamp, d_.settings, decimalSeparator);
+        if (!speed.empty())
+            t.SetCell(6, row, speed);
+        if (lane_ == r.FirstStoppedLane)
+            t.SetCell(9, row, "+");
+    }
+}
+
+void LaneTimer::ResetLane() {
+    clock_->setEnabled(false);
+    colorOn_ = {kDigitDim, kDigitDim, kDigitBright, kDigitBright, kDigitBright, kDigitBright};
+    labSecColor_ = kDigitBright;
+    displayChanged();
+    ShowMilliseconds(0);
+    StopStamp = d_.race.StartStamp;
+    startNumberEditable_ = true;
+    numbersChanged();
+}
+
+std::string SpeedText(const RaceState& race, int lane, int64_t stopStamp, const Settings& settings,
+                      const std::string& decimalSeparator) {
+    const int64_t pass2 = race.passStamp(lane, 2);
+    if (pass2 <= 0) {
+        const int32_t elapsed = TickDiff(stopStamp, race.StartStamp);
+        if (elapsed == 0)
+            return {};
+        const long double v = static_cast<long double>(settings.Length) / elapsed * 3600;
+        return fixed(v, 1, decimalSeparator);
+    }
+    const int32_t elapsed = TickDiff(stopStamp, pass2);
+    if (elapsed == 0)
+        return {};
+    const long double v =
+        static_cast<long double>(settings.Length * 10LL - settings.LengthF) / elapsed * 360;
+    return fixed(v, 3, decimalSeparator);
+}
+
+} // namespace vk
