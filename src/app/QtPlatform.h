@@ -44,9 +44,9 @@ public:
     explicit QtDialogs(const QString& applicationTitle);
 
     // The dialog askYesNo shows; without one a temporary TFDlgYesNo is used.
-    void setYesNoDialog(TFDlgYesNo* dialog) { yesNo_ = dialog; }
+    void setYesNoDialog(TFDlgYesNo* dialog);
     // Parent of the message boxes (the main window).
-    void setParentWidget(QWidget* parent) { parent_ = parent; }
+    void setParentWidget(QWidget* parent);
 
     bool askYesNo(const std::string& message) override;
     void errorReport(const std::string& message) override;

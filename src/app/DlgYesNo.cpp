@@ -1,0 +1,71 @@
+#include "app/DlgYesNo.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+
+namespace {
+
+// A blue disc with a white question mark, drawn so it looks the same under every style.
+QPixmap QuestionPicture() {
+    QPixmap pm(32, 32);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0, 40, 120), 1.5));
+    p.setBrush(QColor(30, 90, 200));
+    p.drawEllipse(QRectF(1.5, 1.5, 29, 29));
+    QFont f = p.font();
+    f.setBold(true);
+    f.setPixelSize(22);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, QStringLiteral("?"));
+    return pm;
+}
+
+} // namespace
+
+TFDlgYesNo::TFDlgYesNo(const QString& applicationTitle, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("FDlgYesNo"));
+    setWindowTitle(applicationTitle);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    setModal(true);
+    setFixedSize(222, 94);
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(4, 14, 32, 32);
+    Image1->setPixmap(QuestionPicture());
+
+    Label1 = new QLabel(QStringLiteral("?"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(44, 6, 169, 49);
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setWordWrap(true);
+
+    OKBtn = new QPushButton(QStringLiteral("Ja"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setGeometry(44, 62, 75, 25);
+    OKBtn->setDefault(true);
+
+    CancelBtn = new QPushButton(QStringLiteral("Nein"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    CancelBtn->setGeometry(138, 62, 75, 25);
+
+    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+bool TFDlgYesNo::ask(const QString& message) {
+    Label1->setText(message);
+    return exec() == QDialog::Accepted;
+}
+
+void TFDlgYesNo::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Every showing starts on "Ja", whatever had the focus last time.
+    OKBtn->setFocus(Qt::OtherFocusReason);
+}

@@ -1,0 +1,142 @@
+#include "app/QtPlatform.h"
+
+#include "app/DlgYesNo.h"
+
+#include <QMessageBox>
+#include <QSoundEffect>
+#include <QTimer>
+#include <QUrl>
+
+namespace vk {
+
+namespace {
+
+class QtTimer final : public Timer {
+public:
+    QtTimer() {
+        timer_->setTimerType(Qt::PreciseTimer);
+        QObject::connect(timer_, &QTimer::timeout, timer_, [this] { fire(); });
+    }
+
+    ~QtTimer() override {
+        *alive_ = false;
+        timer_->stop();
+        timer_->disconnect();
+        // A handler may destroy its own timer; the QTimer is still inside its signal then.
+        if (depth_ > 0)
+            timer_->deleteLater();
+        else
+            delete timer_;
+    }
+
+    void setInterval(int ms) override {
+        if (ms == interval_)
+            return;
+        interval_ = ms;
+        apply();
+    }
+    int interval() const override { return interval_; }
+
+    void setEnabled(bool on) override {
+        if (on == enabled_)
+            return;
+        enabled_ = on;
+        apply();
+    }
+    bool enabled() const override { return enabled_; }
+
+private:
+    // The QTimer runs exactly while enabled with a positive interval; each change starts a
+    // new count from now.
+    void apply() {
+        if (enabled_ && interval_ > 0)
+            timer_->start(interval_);
+        else
+            timer_->stop();
+    }
+
+    void fire() {
+        if (!onTimer)
+            return;
+        // The handler may reassign onTimer or destroy this object (even from a nested event
+        // loop): call a copy and touch members afterwards only while we still exist.
+        const auto handler = onTimer;
+        const auto alive = alive_;
+        ++depth_;
+        handler();
+        if (*alive)
+            --depth_;
+    }
+
+    QTimer* timer_ = new QTimer;
+    int interval_ = 1000;
+    bool enabled_ = false;
+    int depth_ = 0;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+} // namespace
+
+std::unique_ptr<Timer> QtTimerFactory::createTimer() {
+    return std::make_unique<QtTimer>();
+}
+
+QtSoundOutput::QtSoundOutput() : effect_(std::make_unique<QSoundEffect>()) {}
+
+QtSoundOutput::~QtSoundOutput() = default;
+
+void QtSoundOutput::play(const std::string& path) {
+    lastPath_ = path;
+    effect_->stop();
+    if (path.empty())
+        return;
+    const QUrl url = QUrl::fromLocalFile(QString::fromStdString(path));
+    if (effect_->source() != url)
+        effect_->setSource(url);
+    // Plays at once when loaded, otherwise as soon as loading ends; a missing device or
+    // an unreadable file only ends in Qt's warning.
+    effect_->play();
+}
+
+void QtSoundOutput::stop() {
+    effect_->stop();
+}
+
+QtDialogs::QtDialogs(const QString& applicationTitle) : title_(applicationTitle) {}
+
+void QtDialogs::setYesNoDialog(TFDlgYesNo* dialog) {
+    yesNo_ = dialog;
+}
+
+void QtDialogs::setParentWidget(QWidget* parent) {
+    parent_ = parent;
+}
+
+bool QtDialogs::askYesNo(const std::string& message) {
+    const QString text = QString::fromStdString(message);
+    if (yesNo_)
+        return yesNo_->ask(text);
+    TFDlgYesNo dialog(title_, parent_);
+    return dialog.ask(text);
+}
+
+void QtDialogs::errorReport(const std::string& message) {
+    QMessageBox::critical(parent_, title_, QString::fromStdString(message));
+}
+
+void QtDialogs::information(const std::string& message) {
+    QMessageBox::information(parent_, title_, QString::fromStdString(message));
+}
+
+QString InfoText(const QString& applicationTitle) {
+    return QStringLiteral("%1 v 0.5\n\n"
+                          "Zeitnahme für Zwei-Bahn-Beschleunigungsrennen: Startkontakt der "
+                          "Ampel und je vier Lichtschranken pro Bahn an einer seriellen "
+                          "Schnittstelle, Reaktions-, Zwischen-, Fahr- und Gesamtzeit sowie "
+                          "Geschwindigkeit, Zeitenprotokoll mit Sicherung.\n\n"
+                          "Hilfe mit F1.\n\n"
+                          "© Quorvane")
+        .arg(applicationTitle);
+}
+
+} // namespace vk

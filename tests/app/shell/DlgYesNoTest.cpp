@@ -1,0 +1,178 @@
+#include "app/DlgYesNo.h"
+#include "app/QtPlatform.h"
+#include "app/shell/ModalHelper.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+
+class DlgYesNoTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void layoutAndCaption();
+    void enterAnswersYes();
+    void escapeAndNeinAnswerNo();
+    void clickingJaAnswersYes();
+    void focusReturnsToJaOnEveryShowing();
+    void closingTheWindowAnswersNo();
+    void dialogsAskThroughTheDialog();
+    void dialogsWithoutDialogUseATemporaryOne();
+    void reportsCarryTheTitle();
+    void infoTextNamesTheProgram();
+};
+
+void DlgYesNoTest::layoutAndCaption() {
+    TFDlgYesNo dlg(QStringLiteral("Strecke2"));
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("Strecke2"));
+    QVERIFY(dlg.windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(dlg.size(), QSize(222, 94));
+    QCOMPARE(dlg.minimumSize(), dlg.maximumSize());
+
+    auto* label = dlg.findChild<QLabel*>(QStringLiteral("Label1"));
+    QVERIFY(label);
+    QCOMPARE(label->text(), QStringLiteral("?"));
+    QCOMPARE(label->size(), QSize(169, 49));
+    QVERIFY(label->wordWrap());
+    QCOMPARE(label->alignment(), Qt::AlignCenter);
+
+    auto* image = dlg.findChild<QLabel*>(QStringLiteral("Image1"));
+    QVERIFY(image);
+    QCOMPARE(image->geometry(), QRect(4, 14, 32, 32));
+    QVERIFY(!image->pixmap().isNull());
+
+    auto* ok = dlg.findChild<QPushButton*>(QStringLiteral("OKBtn"));
+    auto* cancel = dlg.findChild<QPushButton*>(QStringLiteral("CancelBtn"));
+    QVERIFY(ok && cancel);
+    QCOMPARE(ok->text(), QStringLiteral("Ja"));
+    QCOMPARE(cancel->text(), QStringLiteral("Nein"));
+    // Everything lies inside the fixed client area.
+    for (QWidget* w : {static_cast<QWidget*>(label), static_cast<QWidget*>(image),
+                       static_cast<QWidget*>(ok), static_cast<QWidget*>(cancel)})
+        QVERIFY2(QRect(0, 0, 222, 94).contains(w->geometry()), qPrintable(w->objectName()));
+    QVERIFY(!ok->geometry().intersects(cancel->geometry()));
+}
+
+void DlgYesNoTest::enterAnswersYes() {
+    TFDlgYesNo dlg(QStringLiteral("Velkoran"));
+    QString seen;
+    QWidget* focus = nullptr;
+    WhenModal([&](QWidget* w) {
+        seen = dlg.Label1->text();
+        focus = w->focusWidget();
+        QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_Return);
+    });
+    QVERIFY(dlg.ask(QStringLiteral("Beenden?")));
+    QCOMPARE(seen, QStringLiteral("Beenden?"));
+    QCOMPARE(focus, static_cast<QWidget*>(dlg.OKBtn));
+
+    // The keypad's Enter as well.
+    WhenModal([&](QWidget* w) { QTest::keyClick(w->focusWidget(), Qt::Key_Enter); });
+    QVERIFY(dlg.ask(QStringLiteral("Beenden?")));
+}
+
+void DlgYesNoTest::escapeAndNeinAnswerNo() {
+    TFDlgYesNo dlg(QStringLiteral("Velkoran"));
+    WhenModal([](QWidget* w) { QTest::keyClick(w->focusWidget(), Qt::Key_Escape); });
+    QVERIFY(!dlg.ask(QStringLiteral("Zeitenprotokoll  löschen?")));
+
+    WhenModal([&](QWidget*) { QTest::mouseClick(dlg.CancelBtn, Qt::LeftButton); });
+    QVERIFY(!dlg.ask(QStringLiteral("Beenden?")));
+    QVERIFY(!dlg.isVisible());
+}
+
+void DlgYesNoTest::clickingJaAnswersYes() {
+    TFDlgYesNo dlg(QStringLiteral("Velkoran"));
+    WhenModal([&](QWidget*) { QTest::mouseClick(dlg.OKBtn, Qt::LeftButton); });
+    QVERIFY(dlg.ask(QStringLiteral("Beenden?")));
+}
+
+void DlgYesNoTest::focusReturnsToJaOnEveryShowing() {
+    TFDlgYesNo dlg(QStringLiteral("Velkoran"));
+    // Tab to "Nein" and answer there with Enter: that is a no.
+    WhenModal([&](QWidget* w) {
+        QTest::keyClick(w->focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(w->focusWidget(), Qt::Key_Return);
+    });
+    QVERIFY(!dlg.ask(QStringLiteral("Beenden?")));
+    // The next showing starts on "Ja" again.
+    WhenModal([](QWidget* w) { QTest::keyClick(w->focusWidget(), Qt::Key_Return); });
+    QVERIFY(dlg.ask(QStringLiteral("Beenden?")));
+}
+
+void DlgYesNoTest::closingTheWindowAnswersNo() {
+    TFDlgYesNo dlg(QStringLiteral("Velkoran"));
+    WhenModal([](QWidget* w) { w->close(); });
+    QVERIFY(!dlg.ask(QStringLiteral("Beenden?")));
+}
+
+void DlgYesNoTest::dialogsAskThroughTheDialog() {
+    TFDlgYesNo dlg(QStringLiteral("Velkoran"));
+    vk::QtDialogs dialogs(QStringLiteral("Velkoran"));
+    dialogs.setYesNoDialog(&dlg);
+    QWidget* asked = nullptr;
+    WhenModal([&](QWidget* w) {
+        asked = w;
+        QTest::keyClick(w->focusWidget(), Qt::Key_Return);
+    });
+    QVERIFY(dialogs.askYesNo("Zeitenprotokoll  löschen?"));
+    QCOMPARE(asked, static_cast<QWidget*>(&dlg));
+    QCOMPARE(dlg.Label1->text(), QStringLiteral("Zeitenprotokoll  löschen?"));
+
+    WhenModal([](QWidget* w) { QTest::keyClick(w->focusWidget(), Qt::Key_Escape); });
+    QVERIFY(!dialogs.askYesNo("Beenden?"));
+}
+
+void DlgYesNoTest::dialogsWithoutDialogUseATemporaryOne() {
+    vk::QtDialogs dialogs(QStringLiteral("Strecke2"));
+    QString caption;
+    WhenModal([&](QWidget* w) {
+        caption = w->windowTitle();
+        QTest::keyClick(w->focusWidget(), Qt::Key_Return);
+    });
+    QVERIFY(dialogs.askYesNo("Beenden?"));
+    QCOMPARE(caption, QStringLiteral("Strecke2"));
+    {
+        // A dialog that went away is not used any more.
+        auto* gone = new TFDlgYesNo(QStringLiteral("alt"));
+        dialogs.setYesNoDialog(gone);
+        delete gone;
+    }
+    WhenModal([&](QWidget* w) {
+        caption = w->windowTitle();
+        QTest::keyClick(w->focusWidget(), Qt::Key_Escape);
+    });
+    QVERIFY(!dialogs.askYesNo("Beenden?"));
+    QCOMPARE(caption, QStringLiteral("Strecke2"));
+}
+
+void DlgYesNoTest::reportsCarryTheTitle() {
+    vk::QtDialogs dialogs(QStringLiteral("Velkoran"));
+    QString caption, text;
+    auto answer = [&](QWidget* w) {
+        caption = w->windowTitle();
+        if (auto* box = qobject_cast<QMessageBox*>(w))
+            text = box->text();
+        QTest::keyClick(w, Qt::Key_Escape);
+    };
+    WhenModal(answer);
+    dialogs.errorReport("Der Schreibfehler der Datei: /x/y.html");
+    QCOMPARE(caption, QStringLiteral("Velkoran"));
+    QCOMPARE(text, QStringLiteral("Der Schreibfehler der Datei: /x/y.html"));
+
+    caption.clear();
+    WhenModal(answer);
+    dialogs.information("Hinweis äöü");
+    QCOMPARE(caption, QStringLiteral("Velkoran"));
+    QCOMPARE(text, QStringLiteral("Hinweis äöü"));
+}
+
+void DlgYesNoTest::infoTextNamesTheProgram() {
+    const QString t = vk::InfoText(QStringLiteral("Strecke2"));
+    QVERIFY(t.startsWith(QStringLiteral("Strecke2 v 0.5")));
+    QVERIFY(t.contains(QStringLiteral("F1")));
+}
+
+QTEST_MAIN(DlgYesNoTest)
+#include "DlgYesNoTest.moc"
