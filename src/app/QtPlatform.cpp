@@ -2,6 +2,8 @@
 
 #include "app/DlgYesNo.h"
 
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QSoundEffect>
 #include <QTimer>
@@ -126,6 +128,15 @@ void QtDialogs::errorReport(const std::string& message) {
 
 void QtDialogs::information(const std::string& message) {
     QMessageBox::information(parent_, title_, QString::fromStdString(message));
+}
+
+bool ShowHelpPage(const std::string& path, Dialogs* report) {
+    const QString file = QString::fromStdString(path);
+    const bool ok =
+        QFileInfo(file).isFile() && QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    if (!ok && report)
+        report->errorReport("Die Hilfedatei kann nicht geöffnet werden: " + path);
+    return ok;
 }
 
 QString InfoText(const QString& applicationTitle) {

@@ -1,6 +1,7 @@
 #include "app/DlgYesNo.h"
 #include "app/QtPlatform.h"
 #include "app/shell/ModalHelper.h"
+#include "support/ManualClock.h"
 
 #include <QLabel>
 #include <QMessageBox>
@@ -21,6 +22,7 @@ private slots:
     void dialogsWithoutDialogUseATemporaryOne();
     void reportsCarryTheTitle();
     void infoTextNamesTheProgram();
+    void missingHelpPageIsReported();
 };
 
 void DlgYesNoTest::layoutAndCaption() {
@@ -172,6 +174,15 @@ void DlgYesNoTest::infoTextNamesTheProgram() {
     const QString t = vk::InfoText(QStringLiteral("Strecke2"));
     QVERIFY(t.startsWith(QStringLiteral("Strecke2 v 0.5")));
     QVERIFY(t.contains(QStringLiteral("F1")));
+}
+
+void DlgYesNoTest::missingHelpPageIsReported() {
+    vk::test::ScriptedDialogs report;
+    const std::string path = QDir::tempPath().toStdString() + "/vk-missing/Velkoran-Hilfe.html";
+    QVERIFY(!vk::ShowHelpPage(path, &report));
+    QCOMPARE(report.errors.size(), size_t(1));
+    QVERIFY(report.errors[0].find(path) != std::string::npos);
+    QVERIFY(!vk::ShowHelpPage(path, nullptr));
 }
 
 QTEST_MAIN(DlgYesNoTest)
