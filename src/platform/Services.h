@@ -22,3 +22,14 @@ public:
 };
 
 } // namespace vk
+
+namespace vk {
+
+// Hands a file or an address to the desktop: the default application opens it.
+class Shell {
+public:
+    virtual ~Shell() = default;
+    virtual void open(const std::string& pathOrUrl) = 0;
+};
+
+} // namespace vk

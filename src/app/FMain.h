@@ -1,0 +1,142 @@
+#pragma once
+#include "config/Settings.h"
+#include "platform/ProgramPaths.h"
+#include "platform/Services.h"
+#include "platform/Tick.h"
+#include "protocol/CellTable.h"
+#include "race/RaceControl.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <map>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTimer;
+class TFDlgYesNo;
+
+namespace vk {
+
+class Protocol;
+class BackupWriter;
+class ProtocolPanel;
+class TComPort;
+class ComDriver;
+class QtHandOver;
+class QtTimerFactory;
+class QtSoundOutput;
+class QtDialogs;
+class TFrame1;
+class TLbSpeedButton;
+class TLed;
+class TFormMonitor2;
+class TCfgDialog;
+
+// The main window: race area with both lane frames, the race buttons, the light tree, the
+// barrier icons and the imitation panel; the protocol below; the hidden menu of keys.
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    struct Options {
+        // The program file; its folder holds the sounds, the help page and the backup.
+        std::string executablePath;
+        // Replacements of the platform for tests; the real ones are used when empty.
+        Dialogs* dialogs = nullptr;
+        Shell* shell = nullptr;
+        ComDriver* comDriver = nullptr;
+    };
+    explicit TFormMain(Options options);
+    ~TFormMain() override;
+
+    RaceControl& race() { return *race_; }
+    CellTable& table() { return table_; }
+    Settings& settings() { return settings_; }
+    const ProgramPaths& paths() const { return paths_; }
+    Protocol& protocol() { return *protocol_; }
+    TComPort& comPort() { return *ComPort; }
+    QString applicationTitle() const;
+
+    // The windows created after this one; the main window only uses them while they live.
+    void setYesNoDialog(TFDlgYesNo* dialog);
+    void setCfgDialog(TCfgDialog* dialog) { cfgDialog_ = dialog; }
+    void setMonitor(TFormMonitor2* monitor);
+
+    // Handlers of the shell.
+    void TimerDateTimer();
+    void eTitleChange();
+    void ImageTVAusClick();
+    void ImageTVEinClick();
+    void Modus1Click();
+    void bHelpClick();
+    void bInfoClick();
+    void ImageDEClick();
+    void bCFGClick();
+    void FormResize();
+
+    // Controls by their names.
+    TFrame1 *FrameT1 = nullptr, *FrameT2 = nullptr;
+    TLbSpeedButton *bSTART = nullptr, *bSTOP1 = nullptr, *bSTOP2 = nullptr, *bRESET = nullptr;
+    TLbSpeedButton *bFehlStart1 = nullptr, *bFehlStart2 = nullptr;
+    TLbSpeedButton *bAvaria1 = nullptr, *bAvaria2 = nullptr;
+    TLbSpeedButton *bHelp = nullptr, *bCFG = nullptr, *bInfo = nullptr;
+    QLabel *ImageAmpel = nullptr, *ImageLSstart = nullptr, *ImageLSstop1 = nullptr,
+           *ImageLSstop2 = nullptr, *ImageTVAus = nullptr, *ImageTVEin = nullptr;
+    QWidget *PanelImit = nullptr, *PanelLeft = nullptr, *Panel1 = nullptr;
+    QPushButton *bImit1 = nullptr, *bImit2 = nullptr, *bImit3 = nullptr;
+    std::array<TLed*, 9> Led{};
+    QCheckBox* cbAutomatisch = nullptr;
+    QComboBox* cbKlass = nullptr;
+    QLineEdit* eTitle = nullptr;
+    QLabel* PanelDate = nullptr;
+    QTimer* TimerDate = nullptr;
+    QMenu* HideMenu = nullptr;
+    std::map<QString, QAction*> menu; // hidden menu entries by name
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildTopBar();
+    void buildRaceArea();
+    void buildImitationPanel();
+    void buildMenu();
+    void bindRace();
+    void bindSerial();
+    void FormCreate();
+    void FormDestroy();
+    void render();
+    QAction* addEntry(const char* name, const QString& caption, const QKeySequence& key, int tag,
+                      std::function<void()> run);
+
+    Options options_;
+    ProgramPaths paths_;
+    Settings settings_;
+    CellTable table_;
+    SystemTicks ticks_;
+    std::unique_ptr<QtTimerFactory> timers_;
+    std::unique_ptr<QtSoundOutput> sound_;
+    std::unique_ptr<QtDialogs> qtDialogs_;
+    std::unique_ptr<Shell> qtShell_;
+    Dialogs* dialogs_ = nullptr;
+    Shell* shell_ = nullptr;
+    std::unique_ptr<RaceControl> race_;
+    std::unique_ptr<Protocol> protocol_;
+    std::unique_ptr<BackupWriter> backup_;
+    ProtocolPanel* protocolPanel_ = nullptr;
+    std::unique_ptr<TComPort> ComPort;
+    std::unique_ptr<QtHandOver> handOver_;
+    QPointer<TFormMonitor2> monitor_;
+    QPointer<TCfgDialog> cfgDialog_;
+    bool rendering_ = false;
+};
+
+} // namespace vk
