@@ -1,11 +1,10 @@
 #pragma once
 #include "display/LedModel.h"
 
+#include <QLabel>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
-
-class QLabel;
 
 namespace vk {
 
@@ -42,6 +41,7 @@ protected:
 private:
     LedModel model_;
     QPointer<QLabel> label_;
+    QMetaObject::Connection labelGone_;
 };
 
 } // namespace vk

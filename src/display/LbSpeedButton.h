@@ -121,6 +121,7 @@ private:
     bool transparent_ = false;
     bool slowDecease_ = false;
     int tag_ = 0;
+    bool pressed_ = false;
     bool down_ = false;
     bool hot_ = false;
 };

@@ -1,0 +1,386 @@
+#include "display/Pictures.h"
+
+#include <QFont>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <cmath>
+#include <functional>
+#include <numbers>
+
+namespace vk {
+
+namespace {
+
+QPixmap Blank(int w, int h) {
+    QPixmap pm(w, h);
+    pm.fill(Qt::transparent);
+    return pm;
+}
+
+void Smooth(QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+}
+
+// A round lamp with a soft highlight, dim when off.
+void Lamp(QPainter& p, QPointF centre, double r, QColor colour, bool lit) {
+    const QColor base = lit ? colour : colour.darker(420);
+    QRadialGradient g(centre - QPointF(r / 3, r / 3), r * 1.3);
+    g.setColorAt(0.0, lit ? colour.lighter(170) : base.lighter(130));
+    g.setColorAt(0.6, base);
+    g.setColorAt(1.0, base.darker(140));
+    p.setPen(QPen(QColor(10, 10, 10), 1));
+    p.setBrush(g);
+    p.drawEllipse(centre, r, r);
+}
+
+// A filled disc with a darker rim.
+void Disc(QPainter& p, QRectF r, QColor colour) {
+    QLinearGradient g(r.topLeft(), r.bottomLeft());
+    g.setColorAt(0.0, colour.lighter(140));
+    g.setColorAt(1.0, colour.darker(120));
+    p.setPen(QPen(colour.darker(180), 1));
+    p.setBrush(g);
+    p.drawEllipse(r);
+}
+
+// A question mark of stroke width w inside r, drawn as a path so that it needs no font.
+void QuestionMark(QPainter& p, QRectF r, QColor colour, double w) {
+    const double cx = r.center().x();
+    const double top = r.top();
+    const double h = r.height();
+    const double rad = r.width() / 2 - w / 2;
+    QPainterPath path;
+    path.arcMoveTo(QRectF(cx - rad, top + w / 2, 2 * rad, 2 * rad), 160);
+    path.arcTo(QRectF(cx - rad, top + w / 2, 2 * rad, 2 * rad), 160, -250);
+    path.lineTo(cx, top + h * 0.68);
+    QPen pen(colour, w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(path);
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawEllipse(QPointF(cx, r.bottom() - w / 2), w * 0.65, w * 0.65);
+}
+
+QPixmap Sized(int w, int h, const std::function<void(QPainter&)>& draw) {
+    QPixmap pm = Blank(w, h);
+    QPainter p(&pm);
+    Smooth(p);
+    draw(p);
+    return pm;
+}
+
+} // namespace
+
+QPixmap AmpelPicture(int n) {
+    return Sized(32, 32, [n](QPainter& p) {
+        // Housing on a post, lamps red (top), yellow, green (bottom).
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(70, 70, 70));
+        p.drawRect(QRectF(14, 28, 4, 4));
+        QLinearGradient g(8, 0, 24, 0);
+        g.setColorAt(0.0, QColor(60, 60, 60));
+        g.setColorAt(0.5, QColor(35, 35, 35));
+        g.setColorAt(1.0, QColor(15, 15, 15));
+        p.setPen(QPen(QColor(0, 0, 0), 1));
+        p.setBrush(g);
+        p.drawRoundedRect(QRectF(8.5, 0.5, 15, 29), 3, 3);
+        Lamp(p, {16, 6}, 4.2, QColor(255, 30, 20), n == 0);
+        Lamp(p, {16, 15}, 4.2, QColor(255, 200, 0), n == 3);
+        Lamp(p, {16, 24}, 4.2, QColor(20, 230, 40), n == 1);
+    });
+}
+
+QPixmap LockPicture(int n) {
+    return Sized(22, 22, [n](QPainter& p) {
+        const QRectF disc(1.5, 1.5, 19, 19);
+        p.setPen(Qt::NoPen);
+        if (n == 0) {
+            Disc(p, disc, QColor(215, 20, 20));
+            p.setBrush(Qt::white);
+            p.drawRect(QRectF(5, 9, 12, 4));
+        } else {
+            Disc(p, disc, QColor(20, 160, 40));
+            p.setBrush(Qt::white);
+            p.drawRect(QRectF(5, 9, 12, 4));
+            p.drawRect(QRectF(9, 5, 4, 12));
+        }
+    });
+}
+
+namespace {
+
+QPixmap TvPicture(bool on) {
+    return Sized(90, 20, [on](QPainter& p) {
+        const QColor face = on ? QColor(30, 150, 50) : QColor(120, 120, 120);
+        QLinearGradient g(0, 0, 0, 20);
+        g.setColorAt(0.0, face.lighter(150));
+        g.setColorAt(1.0, face.darker(130));
+        p.setPen(QPen(face.darker(200), 1));
+        p.setBrush(g);
+        p.drawRoundedRect(QRectF(0.5, 0.5, 89, 19), 5, 5);
+
+        // A small screen on its foot.
+        p.setPen(QPen(Qt::black, 1));
+        p.setBrush(on ? QColor(120, 200, 255) : QColor(40, 40, 40));
+        p.drawRoundedRect(QRectF(6.5, 3.5, 18, 11), 1.5, 1.5);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        p.drawRect(QRectF(13, 15, 6, 2));
+
+        QFont f;
+        f.setPixelSize(11);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(Qt::white);
+        p.drawText(QRectF(28, 0, 60, 20), Qt::AlignCenter, on ? "TV EIN" : "TV AUS");
+    });
+}
+
+} // namespace
+
+QPixmap TvOffPicture() {
+    return TvPicture(false);
+}
+QPixmap TvOnPicture() {
+    return TvPicture(true);
+}
+
+QPixmap HelpPicture() {
+    return Sized(38, 40, [](QPainter& p) {
+        Disc(p, QRectF(3.5, 4.5, 31, 31), QColor(230, 160, 0));
+        QuestionMark(p, QRectF(12, 10, 14, 20), Qt::white, 4);
+    });
+}
+
+QPixmap SettingsPicture() {
+    return Sized(38, 40, [](QPainter& p) {
+        // A gear: a toothed wheel around a hole.
+        const QPointF c(19, 20);
+        QPainterPath gear;
+        const int teeth = 8;
+        for (int i = 0; i < teeth * 2; ++i) {
+            const double a0 = i * std::numbers::pi / teeth;
+            const double a1 = (i + 1) * std::numbers::pi / teeth;
+            const double r = (i % 2 == 0) ? 15.0 : 11.5;
+            const QPointF p0 = c + QPointF(std::cos(a0) * r, std::sin(a0) * r);
+            const QPointF p1 = c + QPointF(std::cos(a1) * r, std::sin(a1) * r);
+            if (i == 0)
+                gear.moveTo(p0);
+            else
+                gear.lineTo(p0);
+            gear.lineTo(p1);
+        }
+        gear.closeSubpath();
+        QPainterPath hole;
+        hole.addEllipse(c, 5, 5);
+        gear = gear.subtracted(hole);
+        QLinearGradient g(0, 5, 0, 35);
+        g.setColorAt(0.0, QColor(200, 205, 215));
+        g.setColorAt(1.0, QColor(90, 95, 110));
+        p.setPen(QPen(QColor(50, 50, 60), 1));
+        p.setBrush(g);
+        p.drawPath(gear);
+    });
+}
+
+QPixmap InfoPicture() {
+    return Sized(38, 40, [](QPainter& p) {
+        Disc(p, QRectF(3.5, 4.5, 31, 31), QColor(30, 90, 210));
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawEllipse(QPointF(19, 12.5), 2.6, 2.6);
+        p.drawRoundedRect(QRectF(16.5, 17, 5, 13), 1, 1);
+    });
+}
+
+QPixmap QuestionPicture() {
+    return Sized(32, 32, [](QPainter& p) {
+        Disc(p, QRectF(1.5, 1.5, 29, 29), QColor(30, 90, 210));
+        QuestionMark(p, QRectF(10, 6, 12, 20), Qt::white, 3.5);
+    });
+}
+
+namespace {
+
+void Sheet(QPainter& p, QRectF r, QColor paper = Qt::white) {
+    QPainterPath path;
+    const double fold = 6;
+    path.moveTo(r.topLeft());
+    path.lineTo(r.right() - fold, r.top());
+    path.lineTo(r.right(), r.top() + fold);
+    path.lineTo(r.bottomRight());
+    path.lineTo(r.bottomLeft());
+    path.closeSubpath();
+    p.setPen(QPen(QColor(90, 90, 90), 1));
+    p.setBrush(paper);
+    p.drawPath(path);
+    p.drawLine(QPointF(r.right() - fold, r.top()), QPointF(r.right() - fold, r.top() + fold));
+    p.drawLine(QPointF(r.right() - fold, r.top() + fold), QPointF(r.right(), r.top() + fold));
+}
+
+void DrawLoad(QPainter& p) {
+    // Open folder with an arrow coming out.
+    p.setPen(QPen(QColor(150, 100, 0), 1));
+    p.setBrush(QColor(240, 190, 50));
+    QPainterPath back;
+    back.moveTo(3.5, 9.5);
+    back.lineTo(11.5, 9.5);
+    back.lineTo(13.5, 12.5);
+    back.lineTo(25.5, 12.5);
+    back.lineTo(25.5, 27.5);
+    back.lineTo(3.5, 27.5);
+    back.closeSubpath();
+    p.drawPath(back);
+    p.setBrush(QColor(255, 220, 100));
+    QPainterPath front;
+    front.moveTo(3.5, 27.5);
+    front.lineTo(8.5, 16.5);
+    front.lineTo(30.5, 16.5);
+    front.lineTo(25.5, 27.5);
+    front.closeSubpath();
+    p.drawPath(front);
+    p.setPen(QPen(QColor(20, 120, 30), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawLine(QPointF(21, 11), QPointF(21, 3));
+    p.drawLine(QPointF(17, 7), QPointF(21, 3));
+    p.drawLine(QPointF(25, 7), QPointF(21, 3));
+}
+
+void DrawSave(QPainter& p) {
+    // A floppy disk.
+    p.setPen(QPen(QColor(10, 30, 80), 1));
+    p.setBrush(QColor(40, 80, 170));
+    QPainterPath body;
+    body.moveTo(4.5, 3.5);
+    body.lineTo(24.5, 3.5);
+    body.lineTo(28.5, 7.5);
+    body.lineTo(28.5, 28.5);
+    body.lineTo(4.5, 28.5);
+    body.closeSubpath();
+    p.drawPath(body);
+    p.setBrush(QColor(200, 205, 215));
+    p.drawRect(QRectF(9.5, 3.5, 13, 8));
+    p.setBrush(QColor(40, 80, 170));
+    p.drawRect(QRectF(17.5, 5, 3, 5));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(8.5, 16.5, 16, 12));
+    p.setPen(QPen(QColor(150, 150, 150), 1));
+    p.drawLine(QPointF(11, 20.5), QPointF(22, 20.5));
+    p.drawLine(QPointF(11, 24.5), QPointF(22, 24.5));
+}
+
+void DrawExcel(QPainter& p) {
+    // A green sheet with grid lines and an X.
+    Sheet(p, QRectF(8.5, 2.5, 20, 27));
+    p.setPen(QPen(QColor(120, 170, 120), 1));
+    for (double y = 10.5; y < 29; y += 4)
+        p.drawLine(QPointF(9, y), QPointF(28, y));
+    p.drawLine(QPointF(18.5, 10), QPointF(18.5, 29));
+    p.setPen(QPen(QColor(10, 80, 30), 1));
+    p.setBrush(QColor(30, 130, 60));
+    p.drawRoundedRect(QRectF(2.5, 9.5, 15, 15), 2, 2);
+    p.setPen(QPen(Qt::white, 2.5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(6.5, 13.5), QPointF(13.5, 20.5));
+    p.drawLine(QPointF(13.5, 13.5), QPointF(6.5, 20.5));
+}
+
+void DrawInet(QPainter& p) {
+    // A globe with meridians and parallels.
+    const QRectF r(3.5, 3.5, 25, 25);
+    QRadialGradient g(r.center() - QPointF(4, 4), 16);
+    g.setColorAt(0.0, QColor(140, 200, 255));
+    g.setColorAt(1.0, QColor(20, 80, 190));
+    p.setPen(QPen(QColor(10, 40, 110), 1));
+    p.setBrush(g);
+    p.drawEllipse(r);
+    p.setPen(QPen(QColor(230, 245, 255), 1.2));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(10, 3.5, 12, 25));
+    p.drawLine(QPointF(16, 3.5), QPointF(16, 28.5));
+    p.drawLine(QPointF(3.5, 16), QPointF(28.5, 16));
+    p.drawLine(QPointF(6, 9.5), QPointF(26, 9.5));
+    p.drawLine(QPointF(6, 22.5), QPointF(26, 22.5));
+}
+
+void DrawNext(QPainter& p) {
+    // A chequered flag: the next race.
+    p.setPen(QPen(QColor(80, 50, 20), 2));
+    p.drawLine(QPointF(5, 3), QPointF(5, 30));
+    const double x0 = 6, y0 = 4, s = 4;
+    for (int row = 0; row < 4; ++row)
+        for (int col = 0; col < 5; ++col) {
+            p.setPen(Qt::NoPen);
+            p.setBrush((row + col) % 2 == 0 ? Qt::black : Qt::white);
+            p.drawRect(QRectF(x0 + col * s, y0 + row * s, s, s));
+        }
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(x0, y0, 5 * s, 4 * s));
+    // and an arrow onwards
+    p.setPen(QPen(QColor(20, 140, 40), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawLine(QPointF(12, 25), QPointF(28, 25));
+    p.drawLine(QPointF(23, 20), QPointF(28, 25));
+    p.drawLine(QPointF(23, 30), QPointF(28, 25));
+}
+
+void DrawPrint(QPainter& p) {
+    // A printer with a sheet coming out.
+    p.setPen(QPen(QColor(90, 90, 90), 1));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(9.5, 2.5, 13, 10));
+    QLinearGradient g(0, 11, 0, 24);
+    g.setColorAt(0.0, QColor(210, 210, 215));
+    g.setColorAt(1.0, QColor(130, 130, 140));
+    p.setPen(QPen(QColor(50, 50, 60), 1));
+    p.setBrush(g);
+    p.drawRoundedRect(QRectF(2.5, 11.5, 27, 13), 2, 2);
+    p.setBrush(Qt::white);
+    p.setPen(QPen(QColor(90, 90, 90), 1));
+    p.drawRect(QRectF(8.5, 20.5, 15, 9));
+    p.drawLine(QPointF(11, 24.5), QPointF(21, 24.5));
+    p.drawLine(QPointF(11, 27), QPointF(19, 27));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(30, 200, 40));
+    p.drawEllipse(QPointF(25.5, 15.5), 1.5, 1.5);
+}
+
+void DrawClear(QPainter& p) {
+    // A sheet struck out in red.
+    Sheet(p, QRectF(5.5, 2.5, 20, 27));
+    p.setPen(QPen(QColor(160, 160, 160), 1));
+    for (double y = 10.5; y < 27; y += 4)
+        p.drawLine(QPointF(9, y), QPointF(22, y));
+    p.setPen(QPen(QColor(220, 20, 20), 4, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(6, 8), QPointF(27, 28));
+    p.drawLine(QPointF(27, 8), QPointF(6, 28));
+}
+
+} // namespace
+
+QPixmap ToolPicture(const QString& name) {
+    void (*draw)(QPainter&) = nullptr;
+    if (name == "load")
+        draw = DrawLoad;
+    else if (name == "save")
+        draw = DrawSave;
+    else if (name == "excel")
+        draw = DrawExcel;
+    else if (name == "inet")
+        draw = DrawInet;
+    else if (name == "next")
+        draw = DrawNext;
+    else if (name == "print")
+        draw = DrawPrint;
+    else if (name == "clear")
+        draw = DrawClear;
+    return Sized(32, 32, [draw](QPainter& p) {
+        if (draw)
+            draw(p);
+    });
+}
+
+} // namespace vk
