@@ -83,25 +83,30 @@ std::unique_ptr<Timer> QtTimerFactory::createTimer() {
     return std::make_unique<QtTimer>();
 }
 
-QtSoundOutput::QtSoundOutput() : effect_(std::make_unique<QSoundEffect>()) {}
+QtSoundOutput::QtSoundOutput() = default;
 
 QtSoundOutput::~QtSoundOutput() = default;
 
 void QtSoundOutput::play(const std::string& path) {
     lastPath_ = path;
-    effect_->stop();
+    stop();
     if (path.empty())
         return;
-    const QUrl url = QUrl::fromLocalFile(QString::fromStdString(path));
-    if (effect_->source() != url)
-        effect_->setSource(url);
-    // Plays at once when loaded, otherwise as soon as loading ends; a missing device or
-    // an unreadable file only ends in Qt's warning.
-    effect_->play();
+    auto& effect = effects_[path];
+    if (!effect) {
+        effect = std::make_unique<QSoundEffect>();
+        effect->setSource(QUrl::fromLocalFile(QString::fromStdString(path)));
+    }
+    current_ = effect.get();
+    // Plays at once when loaded, otherwise as soon as loading ends; a missing device or an
+    // unreadable file ends in Qt's warning only.
+    current_->play();
 }
 
 void QtSoundOutput::stop() {
-    effect_->stop();
+    if (current_)
+        current_->stop();
+    current_ = nullptr;
 }
 
 QtDialogs::QtDialogs(const QString& applicationTitle) : title_(applicationTitle) {}

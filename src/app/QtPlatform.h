@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -20,8 +21,9 @@ public:
     std::unique_ptr<Timer> createTimer() override;
 };
 
-// Plays WAV files through QSoundEffect. Without a sound device Qt only warns; nothing here
-// blocks or throws. An empty path plays nothing.
+// Plays WAV files through QSoundEffect, one loaded effect per file so a repeated sound starts
+// at once. Without a sound device Qt only warns; nothing here blocks or throws. An empty path
+// plays nothing. Create it after the QApplication.
 class QtSoundOutput final : public SoundOutput {
 public:
     QtSoundOutput();
@@ -33,7 +35,8 @@ public:
     const std::string& lastPath() const { return lastPath_; }
 
 private:
-    std::unique_ptr<QSoundEffect> effect_;
+    std::map<std::string, std::unique_ptr<QSoundEffect>> effects_;
+    QSoundEffect* current_ = nullptr;
     std::string lastPath_;
 };
 

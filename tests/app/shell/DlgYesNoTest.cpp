@@ -13,6 +13,7 @@ class DlgYesNoTest : public QObject {
 
 private slots:
     void layoutAndCaption();
+    void centredOnTheMainWindow();
     void enterAnswersYes();
     void escapeAndNeinAnswerNo();
     void clickingJaAnswersYes();
@@ -54,6 +55,22 @@ void DlgYesNoTest::layoutAndCaption() {
                        static_cast<QWidget*>(ok), static_cast<QWidget*>(cancel)})
         QVERIFY2(QRect(0, 0, 222, 94).contains(w->geometry()), qPrintable(w->objectName()));
     QVERIFY(!ok->geometry().intersects(cancel->geometry()));
+}
+
+void DlgYesNoTest::centredOnTheMainWindow() {
+    QWidget main;
+    main.setGeometry(300, 200, 800, 600);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    TFDlgYesNo dlg(QStringLiteral("Velkoran"), &main);
+    QPoint centre;
+    WhenModal([&](QWidget* w) {
+        centre = w->geometry().center();
+        w->close();
+    });
+    dlg.ask(QStringLiteral("Beenden?"));
+    const QPoint d = centre - main.geometry().center();
+    QVERIFY2(d.manhattanLength() < 40, qPrintable(QStringLiteral("%1,%2").arg(d.x()).arg(d.y())));
 }
 
 void DlgYesNoTest::enterAnswersYes() {
