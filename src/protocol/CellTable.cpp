@@ -1,7 +1,8 @@
 #include "protocol/CellTable.h"
 
+#include "protocol/TextCodec.h"
+
 #include <algorithm>
-#include <cctype>
 
 namespace vk {
 
@@ -9,10 +10,7 @@ namespace {
 const std::string kEmpty;
 
 std::string lower(const std::string& s) {
-    std::string r = s;
-    std::transform(r.begin(), r.end(), r.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return r;
+    return Utf8Lower(s);
 }
 } // namespace
 
@@ -92,12 +90,61 @@ void CellTable::DeleteRow(int row) {
     SetModified(true);
     if (RowCount() < 3) {
         ClearRow(1);
+        if (onRowDeleted)
+            onRowDeleted(1);
         return;
     }
     if (row < 1 || row >= RowCount())
         return;
     rows_.erase(rows_.begin() + row);
     changed(-1);
+    if (onRowDeleted)
+        onRowDeleted(row);
+}
+
+std::vector<int> CellTable::SortByColumn(int col) {
+    if (!SortOptions.CanSort)
+        return {};
+    SortOptions.SortCol = col;
+    std::vector<int> order;
+    for (int r = 1; r < RowCount(); ++r)
+        order.push_back(r);
+    const std::vector<int> keys = SortKeys(col, SortOptions.SecondaryIndex);
+    // Least significant key first: each pass is stable, so the passes give a multi-key order.
+    for (auto k = keys.rbegin(); k != keys.rend(); ++k) {
+        const int key = *k;
+        if (key >= cols_)
+            continue;
+        TSortStyle style = SortOptions.SortStyle;
+        if (onGetSortStyle)
+            onGetSortStyle(key, style);
+        if (style == ssAutomatic) {
+            std::vector<std::string> texts;
+            for (int r = 1; r < RowCount(); ++r)
+                texts.push_back(Cell(key, r));
+            style = DetectSortStyle(texts, Locale);
+            SortOptions.SortStyle = style;
+        }
+        const bool descending = SortOptions.SortDirection == sdDescending;
+        StableSortIndices(order, [&](int a, int b) {
+            int c = CompareCells(Cell(key, a), Cell(key, b), style, SortOptions, Locale);
+            return descending ? c > 0 : c < 0;
+        });
+    }
+    std::vector<std::vector<std::string>> sorted;
+    sorted.reserve(order.size());
+    for (int r : order)
+        sorted.push_back(rows_[static_cast<size_t>(r)]);
+    bool moved = false;
+    for (size_t i = 0; i < sorted.size(); ++i) {
+        if (order[i] != static_cast<int>(i) + 1)
+            moved = true;
+        rows_[i + 1] = std::move(sorted[i]);
+    }
+    SortOptions.SortCompare = nullptr;
+    if (moved)
+        changed(-1);
+    return order;
 }
 
 void CellTable::SetModified(bool on) {

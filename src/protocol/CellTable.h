@@ -1,4 +1,6 @@
 #pragma once
+#include "protocol/CellSort.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -32,6 +34,19 @@ public:
 
     bool Modified() const { return modified_; }
     void SetModified(bool on);
+
+    // Sorting settings and the number formats the comparisons read.
+    TSortOptions SortOptions;
+    SortLocale Locale;
+    // Sorts the data rows by `col`, then by the SecondaryIndex columns, stably: rows with
+    // equal keys keep their order in both directions. Does nothing unless CanSort. Returns
+    // the old row index of each new row 1..RowCount()-1 (empty when nothing was sorted), so a
+    // view can keep its selected rows.
+    std::vector<int> SortByColumn(int col);
+    // Asked for each key column while sorting; may replace the style it is given.
+    std::function<void(int col, TSortStyle& style)> onGetSortStyle;
+    // Raised after DeleteRow removed or emptied a row.
+    std::function<void(int row)> onRowDeleted;
 
     // Raised after a cell or a row changed (row index), and after the size changed (-1).
     std::function<void(int row)> onChanged;

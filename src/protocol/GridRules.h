@@ -1,0 +1,59 @@
+#pragma once
+#include "protocol/CellTable.h"
+
+#include <functional>
+#include <string>
+
+namespace vk {
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TVertAlignment { taTopJustify, taBottomJustify, taMiddle };
+enum TCellBevelStyle { cbNone, cbRaised, cbLowered };
+
+// What the grid asks its owner for each cell it draws. Colours and fonts stay the view's.
+struct CellFormat {
+    TAlignment AlignmentHorz = taLeftJustify;
+    TVertAlignment AlignmentVert = taTopJustify;
+    TCellBevelStyle BevelStyle = cbNone;
+    bool CheckBox = false;
+    bool Combobox = false;
+    bool Ellipsis = false;
+};
+
+// Cell state bits handed to the format callback.
+constexpr int kCellSelected = 1;
+constexpr int kCellFocused = 2;
+
+using TextWidth = std::function<int(const std::string& utf8)>;
+
+// A header text that fits `maxWidth`: when too wide its last two characters become "..",
+// then characters before the ".." go one by one while it is still too wide and longer than
+// three characters.
+std::string ShortenHeader(const std::string& text, int maxWidth, const TextWidth& width);
+// The room a header text has in a column: width - 1, and 12 less for the sort column.
+int HeaderRoom(int columnWidth, bool sortedColumn);
+
+struct GridCell {
+    int col = 0;
+    int row = 1;
+    bool operator==(const GridCell&) const = default;
+};
+// GoToCell's target: col within 0..colCount-1, row within the data rows 1..rowCount-1.
+GridCell ClampToDataCell(int col, int row, int colCount, int rowCount);
+// First visible row when scrolling to `row`: the row above it, at least 1 and no further down
+// than the top row of the last page (`visibleRows` data rows fit on a page).
+int ScrollTopRow(int row, int rowCount, int visibleRows);
+
+// Incremental search: the rows below `currentRow`, then rows 1..currentRow, are searched for
+// the first non-empty cell in `col` whose first character in upper case is `key` in upper
+// case. -1 when none.
+int IncrementalSearchRow(const CellTable& table, int col, int currentRow, const std::string& key);
+
+// AutoSizeColumn: the widest cell text of the column (the header 12 wider when it is the
+// sorted column) plus the width of "X"; the width of "xx" when every cell is empty.
+int AutoSizeWidth(const CellTable& table, int col, bool sortedHeader, const TextWidth& width);
+
+// A check-box cell is checked for "true", "1" and "V"; toggling writes "V" or empty.
+bool IsCheckedText(const std::string& text);
+
+} // namespace vk

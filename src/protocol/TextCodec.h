@@ -1,0 +1,23 @@
+#pragma once
+#include <string>
+
+namespace vk {
+
+// Cells hold UTF-8. Files made on Windows are usually Windows-1252; these helpers decide and
+// convert without any locale.
+bool IsValidUtf8(const std::string& bytes);
+std::string Windows1252ToUtf8(const std::string& bytes);
+
+// Lower / upper case of ASCII and of the Latin-1 letters (umlauts, accents); other characters
+// stay as they are.
+std::string Utf8Lower(const std::string& s);
+std::string Utf8Upper(const std::string& s);
+
+// The first character (one UTF-8 sequence) of s; empty for an empty text.
+std::string FirstChar(const std::string& s);
+// Number of characters (UTF-8 sequences) in s.
+size_t CharCount(const std::string& s);
+// The first n characters of s.
+std::string FirstChars(const std::string& s, size_t n);
+
+} // namespace vk
