@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 
 namespace vk {
@@ -67,6 +68,22 @@ void TLed::paintEvent(QPaintEvent*) {
     }
     QPainter p(this);
     p.drawImage(0, 0, lamp);
+}
+
+void TLed::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        pressed_ = true;
+    QWidget::mousePressEvent(event);
+}
+
+void TLed::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = pressed_ && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    if (event->button() == Qt::LeftButton)
+        pressed_ = false;
+    QWidget::mouseReleaseEvent(event);
+    if (click)
+        emit clicked();
 }
 
 } // namespace vk

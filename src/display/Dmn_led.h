@@ -34,14 +34,18 @@ public:
 
 signals:
     void changed();
+    void clicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     LedModel model_;
     QPointer<QLabel> label_;
     QMetaObject::Connection labelGone_;
+    bool pressed_ = false;
 };
 
 } // namespace vk

@@ -188,7 +188,7 @@ void TLbSpeedButton::paintFace(QPainter& p, const QRect& r) {
             p.fillPath(path, g);
         }
         QPen pen(shadow);
-        pen.setWidthF(1.0);
+        pen.setWidthF(down_ ? 2.0 : 1.0);
         p.setPen(pen);
         p.setBrush(Qt::NoBrush);
         p.drawPath(path);
@@ -273,6 +273,11 @@ void TLbSpeedButton::paintContent(QPainter& p, const QRect& r) {
         p.drawPixmap(glyphRect.topLeft(), g);
     if (!caption_.isEmpty()) {
         p.setFont(f);
+        if (!isEnabled()) {
+            // Etched, so that grey text stays readable on a grey face.
+            p.setPen(Qt::white);
+            p.drawText(textRect.translated(1, 1), Qt::AlignCenter | Qt::TextSingleLine, caption_);
+        }
         p.setPen(textColor);
         p.drawText(textRect, Qt::AlignCenter | Qt::TextSingleLine, caption_);
     }
