@@ -254,6 +254,17 @@ void DisplayWidgetsTest::buttonActsOnMouseDown() {
     QVERIFY(!b.isDown());
     QTest::mouseRelease(&b, Qt::RightButton, {}, QPoint(10, 10));
     QCOMPARE(click.count(), 1);
+
+    // Dragged off while held: the pressed look goes, and a release outside is no click.
+    QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseMove(&b, QPoint(200, 10));
+    QVERIFY(!b.isDown());
+    QTest::mouseMove(&b, QPoint(20, 10));
+    QVERIFY(b.isDown());
+    QTest::mouseMove(&b, QPoint(200, 10));
+    QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(200, 10));
+    QCOMPARE(down.count(), 3);
+    QCOMPARE(click.count(), 1);
 }
 
 void DisplayWidgetsTest::buttonDisabledSendsNothing() {
