@@ -98,17 +98,15 @@ QPixmap AmpelPicture(int n) {
 QPixmap LockPicture(int n) {
     return Sized(22, 22, [n](QPainter& p) {
         const QRectF disc(1.5, 1.5, 19, 19);
+        Disc(p, disc, n == 0 ? QColor(215, 20, 20) : QColor(20, 160, 40));
         p.setPen(Qt::NoPen);
-        if (n == 0) {
-            Disc(p, disc, QColor(215, 20, 20));
-            p.setBrush(Qt::white);
-            p.drawRect(QRectF(5, 9, 12, 4));
-        } else {
-            Disc(p, disc, QColor(20, 160, 40));
-            p.setBrush(Qt::white);
-            p.drawRect(QRectF(5, 9, 12, 4));
-            p.drawRect(QRectF(9, 5, 4, 12));
-        }
+        p.setBrush(Qt::white);
+        QPainterPath sign;
+        sign.setFillRule(Qt::WindingFill);
+        sign.addRect(QRectF(5, 9, 12, 4));
+        if (n != 0)
+            sign.addRect(QRectF(9, 5, 4, 12));
+        p.drawPath(sign.simplified());
     });
 }
 

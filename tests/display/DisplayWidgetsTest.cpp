@@ -416,6 +416,12 @@ void DisplayWidgetsTest::picturesHaveTheirSizesAndColours() {
     QVERIFY(bright(LockPicture(1).toImage(),
                    [](const QColor& c) { return c.green() > 120 && c.red() < 60; }));
 
+    // The plus has a vertical bar, the no-entry sign has not.
+    QCOMPARE(LockPicture(1).toImage().pixelColor(11, 7), QColor(Qt::white));
+    QCOMPARE(LockPicture(1).toImage().pixelColor(11, 11), QColor(Qt::white));
+    QCOMPARE(LockPicture(0).toImage().pixelColor(11, 11), QColor(Qt::white));
+    QVERIFY(isRed(LockPicture(0).toImage().pixelColor(11, 6)));
+
     QCOMPARE(TvOffPicture().size(), QSize(90, 20));
     QCOMPARE(TvOnPicture().size(), QSize(90, 20));
     QVERIFY(TvOffPicture().toImage() != TvOnPicture().toImage());
@@ -550,8 +556,8 @@ void DisplayWidgetsTest::screenshot() {
     const QString file = dir + "/display.png";
     QVERIFY(sheet.grab().save(file));
     QVERIFY(QFileInfo(file).size() > 0);
-    // The lamps and the button row twice as large, to judge single pixels.
-    const QPixmap zoom = sheet.grab(QRect(0, 100, 640, 80));
+    // The lamps, buttons and pictures twice as large, to judge single pixels.
+    const QPixmap zoom = sheet.grab(QRect(0, 100, 640, 230));
     QVERIFY(zoom.scaled(zoom.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation)
                 .save(dir + "/display-zoom.png"));
     QTest::mouseRelease(pressed, Qt::LeftButton, {}, QPoint(10, 10));
