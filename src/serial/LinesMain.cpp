@@ -1,0 +1,114 @@
+// velkoran-lines: opens a port exactly as the timing program does and prints a line for every
+// change of the barrier inputs, so the wiring can be checked without starting a race.
+#include "platform/Tick.h"
+#include "serial/Comms.h"
+
+#include <cctype>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void OnSignal(int) {
+    g_stop = 1;
+}
+
+// "COM5" (any case) gives 5; anything else 0.
+int ComNumber(const std::string& s) {
+    if (s.size() < 4 || std::toupper(s[0]) != 'C' || std::toupper(s[1]) != 'O' ||
+        std::toupper(s[2]) != 'M')
+        return 0;
+    int n = 0;
+    for (size_t i = 3; i < s.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(s[i])) || n > 255)
+            return 0;
+        n = n * 10 + (s[i] - '0');
+    }
+    return n;
+}
+
+std::string LinesOn(uint32_t status) {
+    std::string on;
+    auto add = [&](uint32_t bit, const char* name) {
+        if (status & bit) {
+            if (!on.empty())
+                on += ' ';
+            on += name;
+        }
+    };
+    add(vk::MS_CTS_ON, "AMPEL");
+    add(vk::MS_RLSD_ON, "LS1");
+    add(vk::MS_DSR_ON, "LS2");
+    return on.empty() ? "-" : on;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fprintf(stderr,
+                     "usage: velkoran-lines COMn | DEVICE\n"
+                     "Opens the port as the timing program does and prints one line per change\n"
+                     "of the barrier inputs: tick, modem-status word, the lines that are on\n"
+                     "(AMPEL = CTS, LS1 = DCD, LS2 = DSR). Ctrl+C ends it.\n");
+        return 2;
+    }
+    const std::string arg = argv[1];
+
+    vk::TComPort port;
+    vk::SetMainWindowValues(port);
+    if (const int n = ComNumber(arg)) {
+        if (!port.PortMap.Find(n)) {
+            std::fprintf(stderr, "velkoran-lines: no device for %s\n", arg.c_str());
+            return 2;
+        }
+        port.Port = static_cast<uint8_t>(n);
+    } else {
+        port.DevicePath = arg;
+    }
+
+    vk::SystemTicks ticks;
+    bool changed = false;
+    bool lost = false;
+    port.OnCTS = port.OnDSR = port.OnRLSD = [&](vk::TComPort*) { changed = true; };
+    port.OnDeviceLost = [&](vk::TComPort* p) {
+        lost = true;
+        std::printf("%s\n", vk::DeviceLostText(*p).c_str());
+    };
+    auto print = [&] {
+        const uint32_t status = port.ModemStatus();
+        std::printf("%10lld  0x%04X  %s\n", static_cast<long long>(ticks.TickStamp()),
+                    static_cast<unsigned>(status), LinesOn(status).c_str());
+        std::fflush(stdout);
+    };
+
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+
+    try {
+        port.Open();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "velkoran-lines: %s: %s\n", port.ResolvedPath().c_str(), e.what());
+        return 1;
+    }
+    std::printf("# %s (%s): tick, status, lines on; Ctrl+C ends\n", arg.c_str(),
+                port.ResolvedPath().c_str());
+    print();
+    while (!g_stop && !lost) {
+        port.HandOver().WaitPending(std::chrono::milliseconds(100));
+        changed = false;
+        port.HandOver().Drain();
+        if (changed && !lost)
+            print();
+    }
+    port.Close();
+    return lost ? 3 : 0;
+}

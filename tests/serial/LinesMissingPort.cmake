@@ -1,0 +1,12 @@
+set(path /nonexistent/velkoran-no-such-tty)
+execute_process(COMMAND ${LINES} ${path} RESULT_VARIABLE rc OUTPUT_VARIABLE out
+                ERROR_VARIABLE err TIMEOUT 20)
+if(rc EQUAL 0)
+  message(FATAL_ERROR "velkoran-lines succeeded on ${path}: ${out}")
+endif()
+if(NOT err MATCHES "Unable to open com port: No such file or directory")
+  message(FATAL_ERROR "unexpected failure text (exit ${rc}): ${err}")
+endif()
+if(NOT out STREQUAL "")
+  message(FATAL_ERROR "velkoran-lines printed on a failed open: ${out}")
+endif()
