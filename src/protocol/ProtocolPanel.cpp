@@ -1,0 +1,329 @@
+#include "protocol/ProtocolPanel.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+#include <QToolButton>
+
+namespace vk {
+
+namespace {
+
+enum IconKind { kOpen, kSave, kExcel, kInet, kNext, kPrint, kClear };
+
+// Plain symbols drawn at run time; the pictures themselves are ours to choose.
+QIcon makeIcon(int kind) {
+    QPixmap pm(24, 24);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(40, 40, 40), 1.5));
+    switch (kind) {
+    case kOpen:
+        p.setBrush(QColor(240, 200, 80));
+        p.drawRect(3, 8, 18, 12);
+        p.drawRect(3, 5, 8, 3);
+        break;
+    case kSave:
+        p.setBrush(QColor(70, 110, 200));
+        p.drawRect(4, 4, 16, 16);
+        p.setBrush(Qt::white);
+        p.drawRect(7, 4, 10, 6);
+        break;
+    case kExcel:
+        p.setBrush(QColor(40, 150, 70));
+        p.drawRect(4, 4, 16, 16);
+        p.setPen(QPen(Qt::white, 2));
+        p.drawLine(8, 8, 16, 16);
+        p.drawLine(16, 8, 8, 16);
+        break;
+    case kInet:
+        p.setBrush(QColor(120, 180, 240));
+        p.drawEllipse(4, 4, 16, 16);
+        p.drawLine(4, 12, 20, 12);
+        p.drawEllipse(9, 4, 6, 16);
+        break;
+    case kNext:
+        p.setBrush(QColor(40, 160, 60));
+        p.drawPolygon(QPolygon({QPoint(5, 8), QPoint(13, 8), QPoint(13, 4), QPoint(20, 12),
+                                QPoint(13, 20), QPoint(13, 16), QPoint(5, 16)}));
+        break;
+    case kPrint:
+        p.setBrush(Qt::white);
+        p.drawRect(7, 3, 10, 7);
+        p.setBrush(QColor(150, 150, 150));
+        p.drawRect(3, 10, 18, 8);
+        p.setBrush(Qt::white);
+        p.drawRect(7, 15, 10, 6);
+        break;
+    case kClear:
+        p.setPen(QPen(QColor(200, 30, 30), 3));
+        p.drawLine(6, 6, 18, 18);
+        p.drawLine(18, 6, 6, 18);
+        break;
+    }
+    return QIcon(pm);
+}
+
+} // namespace
+
+ProtocolPanel::ProtocolPanel(Protocol& protocol, FileChooser* chooser, QWidget* parent)
+    : QObject(parent), protocol_(protocol), chooser_(chooser),
+      clock_([] { return std::chrono::system_clock::now(); }) {
+    if (!chooser_) {
+        ownChooser_ = std::make_unique<QtFileChooser>(parent);
+        chooser_ = ownChooser_.get();
+    }
+
+    toolBar_ = new QWidget(parent);
+    toolBar_->setObjectName(QStringLiteral("Panel4"));
+    toolBar_->setFixedSize(351, 43);
+    auto* caption = new QLabel(QStringLiteral("       Protokoll"), toolBar_);
+    QFont cf(QStringLiteral("MS Sans Serif"));
+    cf.setPixelSize(19);
+    caption->setFont(cf);
+    caption->setAlignment(Qt::AlignCenter);
+    caption->setGeometry(0, 0, 351, 43);
+    caption->lower();
+
+    QToolButton* sbLoad = makeButton("sbLoad", 1, QStringLiteral("Öffnen"), kOpen);
+    QToolButton* sbSave = makeButton("sbSave", 37, QStringLiteral("Speichern unter..."), kSave);
+    QToolButton* sbExcel = makeButton("sbExcel", 73, QStringLiteral("Datei in MS Excel"), kExcel);
+    QToolButton* sbInet = makeButton("sbInet", 108, QStringLiteral("Als Webseite"), kInet);
+    QToolButton* sbNextKrug =
+        makeButton("sbNextKrug", 242, QStringLiteral("Folgenden Rennen"), kNext);
+    QToolButton* sbPrint = makeButton("sbPrint", 278, QStringLiteral("Drucken"), kPrint);
+    QToolButton* sbCLS = makeButton("sbCLS", 314, QStringLiteral("Löschen (F8)"), kClear);
+    sbPrint->setProperty("tag", 1);
+    connect(sbLoad, &QToolButton::clicked, this, &ProtocolPanel::sbLoadClick);
+    connect(sbSave, &QToolButton::clicked, this, &ProtocolPanel::sbSaveClick);
+    connect(sbCLS, &QToolButton::clicked, this, &ProtocolPanel::sbCLSClick);
+    connect(sbExcel, &QToolButton::clicked, this, &ProtocolPanel::excelRequested);
+    connect(sbInet, &QToolButton::clicked, this, [this] { emit inetRequested(0); });
+    connect(sbPrint, &QToolButton::clicked, this, [this] { emit inetRequested(1); });
+    connect(sbNextKrug, &QToolButton::clicked, this, &ProtocolPanel::nextRaceRequested);
+
+    grid_ = new TSortGrid(protocol_.table(), parent);
+    grid_->setObjectName(QStringLiteral("SortGrid1"));
+    QFont gf(QStringLiteral("Arial"));
+    gf.setPixelSize(15);
+    grid_->setFont(gf);
+    grid_->horizontalHeader()->setFont(gf);
+    grid_->AlignmentHorz = taRightJustify;
+    grid_->AlignmentVert = taMiddle;
+    grid_->BevelStyle = cbNone;
+    grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    {
+        const QString dp = QLocale().decimalPoint();
+        if (dp.size() == 1 && dp.at(0).unicode() < 128)
+            protocol_.table().Locale.decimalSeparator = static_cast<char>(dp.at(0).unicode());
+    }
+
+    grid_->onGetCellFormat = [this](int col, int row, int, CellFormat& f) {
+        protocol_.GetCellFormat(col, row, f);
+    };
+    grid_->onSelectCell = [this](int col, int row, bool& can) {
+        can = protocol_.SelectCell(col, row);
+    };
+    grid_->onCurrentChanged = [this](int col, int row) {
+        if (!syncing_)
+            protocol_.SetCurrentCell(col, row);
+    };
+    grid_->onKeyPress = [this](std::string& key) {
+        if (!protocol_.AcceptKey(key))
+            key.clear();
+    };
+    grid_->onKeyDown = [this](int key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Escape)
+            protocol_.EscapeKey();
+    };
+    grid_->onGetComboBox = [this](int col, int row, std::vector<std::string>& items, int&, int&,
+                                  bool& sorted) {
+        items = protocol_.ComboItems(col, row);
+        sorted = false;
+    };
+    grid_->onSetComboBox = [this](int col, int row, const std::string& text) {
+        protocol_.SetComboBox(col, row, text);
+    };
+    grid_->onCellEdited = [this](int col, int row) {
+        if (col != 3) // the drop-down already reported through SetComboBox
+            protocol_.CellEdited(col, row);
+    };
+    grid_->onResized = [this] { applyColumnWidths(); };
+
+    popup_ = new QMenu(grid_);
+    popup_->setObjectName(QStringLiteral("PopupMenuProtokol"));
+    auto entry = [this](const char* name, const QString& caption, bool visible) {
+        QAction* a = popup_->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setVisible(visible);
+        return a;
+    };
+    connect(entry("Joker1", QStringLiteral("Joker                 (Strg+J)"), true),
+            &QAction::triggered, this, &ProtocolPanel::jokerRequested);
+    connect(entry("Erase1", QStringLiteral("Zeile entfernen (Strg+0)"), true), &QAction::triggered,
+            this, &ProtocolPanel::Erase1Click);
+    connect(entry("Neuezeile1", QStringLiteral("Neue Zeile         (Strg+N)"), true),
+            &QAction::triggered, this, &ProtocolPanel::Neuezeile1Click);
+    QAction* klass =
+        entry("SortierenKlassenZeit1", QStringLiteral("Sortieren Klassen+Zeit"), false);
+    klass->setEnabled(false);
+    connect(klass, &QAction::triggered, this, &ProtocolPanel::klassSortRequested);
+    connect(entry("mPlatz", QStringLiteral("Platz verteilen"), false), &QAction::triggered, this,
+            &ProtocolPanel::placesRequested);
+    connect(entry("Rezultentfernen1", QStringLiteral("Rezult entfernen"), true),
+            &QAction::triggered, this, &ProtocolPanel::Rezultentfernen1Click);
+    grid_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grid_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        PopupMenuProtokolPopup();
+        popup_->popup(grid_->viewport()->mapToGlobal(pos));
+    });
+
+    auto menuAction = [this](const char* name, const QString& caption, const QKeySequence& key) {
+        auto* a = new QAction(caption, this);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcut(key);
+        // Shortcuts work while the tool bar is shown, whether or not a menu holds them.
+        toolBar_->addAction(a);
+        menuActions_.push_back(a);
+        return a;
+    };
+    connect(menuAction("New1", QStringLiteral("New"), QKeySequence()), &QAction::triggered, this,
+            &ProtocolPanel::sbCLSClick);
+    connect(menuAction("Zeileentfernen1", QStringLiteral("Zeile entfernen"),
+                       QKeySequence(Qt::CTRL | Qt::Key_0)),
+            &QAction::triggered, this, &ProtocolPanel::Erase1Click);
+    connect(menuAction("Neu1", QStringLiteral("Neue zeile"), QKeySequence(Qt::CTRL | Qt::Key_N)),
+            &QAction::triggered, this, &ProtocolPanel::Neuezeile1Click);
+
+    previousButtons_ = protocol_.onProtocolButtons;
+    protocol_.onProtocolButtons = [this](bool on) {
+        if (previousButtons_)
+            previousButtons_(on);
+        for (const char* n : {"sbCLS", "sbPrint", "sbExcel", "sbSave", "sbInet"})
+            if (QToolButton* b = button(QString::fromLatin1(n)))
+                b->setEnabled(on);
+    };
+    previousViewState_ = protocol_.onViewState;
+    protocol_.onViewState = [this] {
+        if (previousViewState_)
+            previousViewState_();
+        syncView();
+    };
+    previousStatus_ = protocol_.onStatusText;
+    protocol_.onStatusText = [this](const std::string& text) {
+        if (previousStatus_)
+            previousStatus_(text);
+        emit statusText(QString::fromStdString(text));
+    };
+
+    for (const char* n : {"sbCLS", "sbPrint", "sbExcel", "sbSave", "sbInet"})
+        button(QString::fromLatin1(n))->setEnabled(false);
+    protocol_.UpdateProtocolButtons();
+    syncView();
+}
+
+ProtocolPanel::~ProtocolPanel() {
+    protocol_.onProtocolButtons = previousButtons_;
+    protocol_.onViewState = previousViewState_;
+    protocol_.onStatusText = previousStatus_;
+}
+
+QToolButton* ProtocolPanel::makeButton(const char* name, int left, const QString& hint, int kind) {
+    auto* b = new QToolButton(toolBar_);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(left, 2, 36, 39);
+    b->setToolTip(hint);
+    b->setIcon(makeIcon(kind));
+    b->setIconSize(QSize(24, 24));
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    buttons_.push_back(b);
+    return b;
+}
+
+QToolButton* ProtocolPanel::button(const QString& name) const {
+    for (QToolButton* b : buttons_)
+        if (b->objectName() == name)
+            return b;
+    return nullptr;
+}
+
+QAction* ProtocolPanel::action(const QString& name) const {
+    for (QAction* a : popup_->actions())
+        if (a->objectName() == name)
+            return a;
+    for (QAction* a : menuActions_)
+        if (a->objectName() == name)
+            return a;
+    return nullptr;
+}
+
+void ProtocolPanel::setKlassSortEnabled(bool on) {
+    klassSortEnabled_ = on;
+    if (QAction* a = action(QStringLiteral("SortierenKlassenZeit1")))
+        a->setEnabled(on);
+}
+
+void ProtocolPanel::applyColumnWidths() {
+    const auto widths = ProtocolColumnWidths(grid_->viewport()->width());
+    for (int c = 0; c < static_cast<int>(widths.size()) && c < grid_->table().ColCount(); ++c)
+        grid_->setColWidth(c, widths[static_cast<size_t>(c)]);
+}
+
+void ProtocolPanel::syncView() {
+    if (syncing_)
+        return;
+    syncing_ = true;
+    const Protocol::Cursor& c = protocol_.cursor();
+    grid_->setEditing(protocol_.mode() == Protocol::Mode::Edit);
+    grid_->setRowSelect(c.wholeRow);
+    grid_->setCurrentCell(c.col, c.row);
+    syncing_ = false;
+}
+
+void ProtocolPanel::sbLoadClick() {
+    const auto choice = chooser_->chooseOpen(folder_);
+    if (!choice)
+        return;
+    folder_ = QFileInfo(QString::fromStdString(choice->path)).absolutePath().toStdString();
+    protocol_.OpenFile(choice->path);
+}
+
+void ProtocolPanel::sbSaveClick() {
+    const auto choice = chooser_->chooseSave(folder_, DateStampName(clock_()));
+    if (!choice)
+        return;
+    folder_ = QFileInfo(QString::fromStdString(choice->path)).absolutePath().toStdString();
+    // Other file types join with their writers; the text file is the only one so far.
+    protocol_.SaveFile(choice->path);
+}
+
+void ProtocolPanel::sbCLSClick() {
+    protocol_.ClearProtocol();
+}
+
+void ProtocolPanel::Neuezeile1Click() {
+    protocol_.NewRow();
+    grid_->scrollTo(grid_->currentIndex());
+    grid_->setFocus(Qt::OtherFocusReason);
+}
+
+void ProtocolPanel::Erase1Click() {
+    protocol_.DeleteRow();
+}
+
+void ProtocolPanel::Rezultentfernen1Click() {
+    protocol_.RemoveResults();
+}
+
+void ProtocolPanel::PopupMenuProtokolPopup() {
+    protocol_.UpdateProtocolButtons();
+}
+
+} // namespace vk

@@ -1,0 +1,99 @@
+#pragma once
+#include "protocol/FileChooser.h"
+#include "protocol/Protocol.h"
+#include "protocol/SortGrid.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+
+class QAction;
+class QMenu;
+class QToolButton;
+class QWidget;
+
+namespace vk {
+
+// The protocol part of the main window: the tool bar Panel4 with its seven buttons, the grid
+// SortGrid1 bound to the Protocol, the context menu PopupMenuProtokol and the hidden-menu
+// actions New1, Zeileentfernen1 and Neu1. The main window constructs it and places
+// toolBar() and grid(); everything else is wired here.
+class ProtocolPanel : public QObject {
+    Q_OBJECT
+
+public:
+    // `chooser` may be null: then Qt's file dialogs are used.
+    ProtocolPanel(Protocol& protocol, FileChooser* chooser, QWidget* parent);
+    ~ProtocolPanel() override;
+
+    QWidget* toolBar() const { return toolBar_; }
+    TSortGrid* grid() const { return grid_; }
+    QMenu* popupMenu() const { return popup_; }
+    // New1, Zeileentfernen1, Neu1, for the main window's hidden menu.
+    QList<QAction*> menuActions() const { return menuActions_; }
+    // A tool button or action by object name ("sbSave", "Joker1", ...); null when unknown.
+    QToolButton* button(const QString& name) const;
+    QAction* action(const QString& name) const;
+
+    // The context menu entry "Sortieren Klassen+Zeit" is enabled exactly while the setting
+    // "Klass" is on.
+    // (A hidden QAction always reports itself disabled, so the state is kept here.)
+    void setKlassSortEnabled(bool on);
+    bool klassSortEnabled() const { return klassSortEnabled_; }
+    // Folder the save and open dialogs start in.
+    void setFolder(const std::string& folder) { folder_ = folder; }
+    const std::string& folder() const { return folder_; }
+    // The clock of the default file name (tests set a fixed one).
+    void setClock(std::function<std::chrono::system_clock::time_point()> clock) {
+        clock_ = std::move(clock);
+    }
+
+    // Applies the column widths of the resize rule to the grid's present client width.
+    void applyColumnWidths();
+
+public slots:
+    void sbLoadClick();
+    void sbSaveClick();
+    void sbCLSClick();
+    void Neuezeile1Click();
+    void Erase1Click();
+    void Rezultentfernen1Click();
+    // Before the context menu opens.
+    void PopupMenuProtokolPopup();
+
+signals:
+    void statusText(const QString& text);
+    // Buttons and entries whose commands belong to other parts; nothing is connected yet.
+    void jokerRequested();
+    void nextRaceRequested();
+    void excelRequested();
+    // tag 0: web page (sbInet), tag 1: print (sbPrint).
+    void inetRequested(int tag);
+    void klassSortRequested();
+    void placesRequested();
+
+private:
+    void syncView();
+    QToolButton* makeButton(const char* name, int left, const QString& hint, int kind);
+
+    Protocol& protocol_;
+    FileChooser* chooser_;
+    std::unique_ptr<FileChooser> ownChooser_;
+    QWidget* toolBar_;
+    TSortGrid* grid_;
+    QMenu* popup_;
+    QList<QAction*> menuActions_;
+    QList<QToolButton*> buttons_;
+    std::string folder_;
+    std::function<std::chrono::system_clock::time_point()> clock_;
+    bool syncing_ = false;
+    bool klassSortEnabled_ = false;
+    std::function<void(bool)> previousButtons_;
+    std::function<void()> previousViewState_;
+    std::function<void(const std::string&)> previousStatus_;
+};
+
+} // namespace vk

@@ -1,0 +1,805 @@
+#include "protocol/SortGrid.h"
+
+#include "protocol/TextCodec.h"
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+
+namespace vk {
+
+namespace {
+
+QString qs(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+std::string us(const QString& s) {
+    return s.toUtf8().toStdString();
+}
+
+Qt::Alignment qtAlignment(const CellFormat& f) {
+    Qt::Alignment a;
+    switch (f.AlignmentHorz) {
+    case taLeftJustify:
+        a = Qt::AlignLeft;
+        break;
+    case taRightJustify:
+        a = Qt::AlignRight;
+        break;
+    case taCenter:
+        a = Qt::AlignHCenter;
+        break;
+    }
+    switch (f.AlignmentVert) {
+    case taTopJustify:
+        a |= Qt::AlignTop;
+        break;
+    case taBottomJustify:
+        a |= Qt::AlignBottom;
+        break;
+    case taMiddle:
+        a |= Qt::AlignVCenter;
+        break;
+    }
+    return a;
+}
+
+// A typed character as the key callbacks see it; empty for keys that type nothing.
+std::string typedKey(const QKeyEvent* e) {
+    if (e->key() == Qt::Key_Backspace)
+        return "\b";
+    const QString t = e->text();
+    if (t.isEmpty() || !t.at(0).isPrint())
+        return {};
+    if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return {};
+    return us(t);
+}
+
+} // namespace
+
+// The table as a Qt model: view row i is table row i + 1; row 0 is the horizontal header.
+class CellTableModel final : public QAbstractTableModel {
+public:
+    CellTableModel(CellTable& table, TSortGrid* grid)
+        : QAbstractTableModel(grid), table_(table), grid_(grid) {
+        shownRows_ = dataRows();
+        shownCols_ = table_.ColCount();
+        previous_ = table_.onChanged;
+        table_.onChanged = [this](int row) {
+            if (previous_)
+                previous_(row);
+            changed(row);
+        };
+    }
+    ~CellTableModel() override { table_.onChanged = previous_; }
+
+    int dataRows() const { return std::max(table_.RowCount() - 1, 0); }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : shownRows_;
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : shownCols_;
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid())
+            return {};
+        const int col = index.column(), row = index.row() + 1;
+        switch (role) {
+        case Qt::DisplayRole: {
+            if (grid_->cellFormat(col, row).CheckBox)
+                return {};
+            return qs(table_.Cell(col, row));
+        }
+        case Qt::EditRole:
+            return qs(table_.Cell(col, row));
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(qtAlignment(grid_->cellFormat(col, row)));
+        default:
+            return {};
+        }
+    }
+
+    QVariant headerData(int section, Qt::Orientation o, int role) const override {
+        if (o == Qt::Horizontal && role == Qt::DisplayRole)
+            return qs(table_.Cell(section, 0));
+        if (o == Qt::Horizontal && role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(qtAlignment(grid_->cellFormat(section, 0)));
+        return {};
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        if (!index.isValid())
+            return Qt::NoItemFlags;
+        Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        const CellFormat fmt = grid_->cellFormat(index.column(), index.row() + 1);
+        if (grid_->editing() && !fmt.Combobox && !fmt.CheckBox)
+            f |= Qt::ItemIsEditable;
+        return f;
+    }
+
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+        if (!index.isValid() || role != Qt::EditRole)
+            return false;
+        return grid_->storeEdit(index.column(), index.row() + 1, us(value.toString()));
+    }
+
+    void refreshAll() {
+        if (shownRows_ > 0 && shownCols_ > 0)
+            emit dataChanged(index(0, 0), index(shownRows_ - 1, shownCols_ - 1));
+        emit headerDataChanged(Qt::Horizontal, 0, shownCols_ - 1);
+    }
+
+private:
+    void changed(int row) {
+        if (row == 0) {
+            emit headerDataChanged(Qt::Horizontal, 0, shownCols_ - 1);
+            return;
+        }
+        if (row > 0) {
+            if (row - 1 < shownRows_)
+                emit dataChanged(index(row - 1, 0), index(row - 1, shownCols_ - 1));
+            return;
+        }
+        const int rows = dataRows(), cols = table_.ColCount();
+        if (cols != shownCols_ || rows < shownRows_) {
+            // Rows may have gone from anywhere: start afresh (an open editor is dropped, not
+            // written into a row that moved).
+            beginResetModel();
+            shownRows_ = rows;
+            shownCols_ = cols;
+            endResetModel();
+            return;
+        }
+        if (rows > shownRows_) {
+            // Growth only appends rows: an editor open above keeps its text.
+            beginInsertRows({}, shownRows_, rows - 1);
+            shownRows_ = rows;
+            endInsertRows();
+        }
+        refreshAll();
+    }
+
+    CellTable& table_;
+    TSortGrid* grid_;
+    std::function<void(int)> previous_;
+    int shownRows_ = 0;
+    int shownCols_ = 0;
+};
+
+// Draws the cell kinds and filters the keys typed into the in-place editor.
+class SortGridDelegate final : public QStyledItemDelegate {
+public:
+    explicit SortGridDelegate(TSortGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const int col = index.column(), row = index.row() + 1;
+        int state = 0;
+        if (option.state & QStyle::State_Selected)
+            state |= kCellSelected;
+        if (grid_->currentIndex() == index && grid_->hasFocus())
+            state |= kCellFocused;
+        const CellFormat f = grid_->cellFormat(col, row, state);
+        QStyledItemDelegate::paint(p, option, index);
+        const QRect r = option.rect;
+        const bool currentRow = grid_->currentIndex().row() == index.row();
+        const bool currentCell = grid_->currentIndex() == index;
+        if (f.CheckBox) {
+            QStyleOptionButton box;
+            const int w = std::min(16, r.width() - 1);
+            box.rect = QRect(r.left() + (r.width() - w) / 2, r.top() + r.height() / 2 - 8, w, 16);
+            box.state = QStyle::State_Enabled |
+                        (IsCheckedText(grid_->table().Cell(col, row)) ? QStyle::State_On
+                                                                      : QStyle::State_Off);
+            grid_->style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, p, grid_);
+        }
+        if (f.Combobox && currentRow && (currentCell || grid_->editorActive())) {
+            QStyleOption arrow;
+            const int w = std::min(16, r.width());
+            arrow.rect = QRect(r.right() - w + 1, r.top(), w, std::min(16, r.height()));
+            arrow.state = QStyle::State_Enabled;
+            arrow.palette = option.palette;
+            grid_->style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, p, grid_);
+        }
+        if (f.Ellipsis && currentRow && !currentCell) {
+            const int w = std::min(16, r.width());
+            p->drawText(QRect(r.right() - w + 1, r.top(), w, r.height()), Qt::AlignCenter,
+                        QStringLiteral("…"));
+        }
+        if (f.BevelStyle != cbNone) {
+            const QPalette& pal = option.palette;
+            const QColor light = pal.color(QPalette::Light), dark = pal.color(QPalette::Dark);
+            const QColor hi = f.BevelStyle == cbRaised ? light : dark;
+            const QColor lo = f.BevelStyle == cbRaised ? dark : light;
+            p->setPen(hi);
+            p->drawLine(r.topLeft(), r.topRight());
+            p->drawLine(r.topLeft(), r.bottomLeft());
+            p->setPen(lo);
+            p->drawLine(r.bottomLeft(), r.bottomRight());
+            p->drawLine(r.topRight(), r.bottomRight());
+        }
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* e = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(e))
+            line->setFrame(false);
+        return e;
+    }
+
+protected:
+    bool eventFilter(QObject* editor, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            auto* k = static_cast<QKeyEvent*>(event);
+            if (k->key() == Qt::Key_Escape) {
+                const bool r = QStyledItemDelegate::eventFilter(editor, event);
+                grid_->editorKeyDown(k->key(), k->modifiers());
+                return r;
+            }
+            std::string key = typedKey(k);
+            if (!key.empty() && !grid_->filterTypedKey(key))
+                return true;
+        }
+        return QStyledItemDelegate::eventFilter(editor, event);
+    }
+
+private:
+    TSortGrid* grid_;
+};
+
+// Header row: texts shortened with "..", the sort arrow, sorting by click, auto-size on a
+// double click at a column border.
+class SortGridHeader final : public QHeaderView {
+public:
+    explicit SortGridHeader(TSortGrid* grid) : QHeaderView(Qt::Horizontal, grid), grid_(grid) {
+        setSectionsClickable(true);
+        setHighlightSections(false);
+        setSectionResizeMode(QHeaderView::Interactive);
+        setMinimumSectionSize(0);
+        connect(this, &QHeaderView::sectionHandleDoubleClicked, this,
+                [this](int logical) { grid_->AutoSizeColumn(logical); });
+    }
+
+    bool sortedColumn(int col) const {
+        return grid_->table().SortOptions.CanSort && grid_->table().SortOptions.SortCol == col;
+    }
+
+    std::string shownText(int col) const {
+        const QFontMetrics fm(font());
+        return ShortenHeader(grid_->table().Cell(col, 0),
+                             HeaderRoom(sectionSize(col), sortedColumn(col)),
+                             [&fm](const std::string& s) { return fm.horizontalAdvance(qs(s)); });
+    }
+
+protected:
+    void paintSection(QPainter* p, const QRect& rect, int col) const override {
+        QStyleOptionHeader opt;
+        initStyleOption(&opt);
+        opt.rect = rect;
+        opt.section = col;
+        opt.text.clear();
+        style()->drawControl(QStyle::CE_Header, &opt, p, this);
+        const CellFormat f = grid_->cellFormat(col, 0);
+        QRect text = rect.adjusted(2, 0, -2, 0);
+        if (sortedColumn(col)) {
+            text.setLeft(text.left() + 10);
+            const int w = rect.width() <= 10 ? rect.width() - 3 : 8;
+            const int x = rect.left() + 3, y = rect.top() + rect.height() / 2 - 4;
+            QPolygon arrow;
+            if (grid_->table().SortOptions.SortDirection == sdAscending)
+                arrow << QPoint(x, y + 6) << QPoint(x + w, y + 6) << QPoint(x + w / 2, y);
+            else
+                arrow << QPoint(x, y) << QPoint(x + w, y) << QPoint(x + w / 2, y + 6);
+            p->save();
+            p->setBrush(palette().color(QPalette::ButtonText));
+            p->setPen(Qt::NoPen);
+            p->drawPolygon(arrow);
+            p->restore();
+        }
+        p->save();
+        p->setClipRect(rect);
+        p->setPen(palette().color(QPalette::ButtonText));
+        p->drawText(text, static_cast<int>(qtAlignment(f)), qs(shownText(col)));
+        p->restore();
+    }
+
+    void mousePressEvent(QMouseEvent* e) override {
+        pressed_ = onBorder(e->position().toPoint()) ? -1 : logicalIndexAt(e->position().toPoint());
+        QHeaderView::mousePressEvent(e);
+    }
+
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        const QPoint pos = e->position().toPoint();
+        const int col = logicalIndexAt(pos);
+        QHeaderView::mouseReleaseEvent(e);
+        if (col < 0 || col != pressed_ || onBorder(pos))
+            return;
+        TSortOptions& o = grid_->table().SortOptions;
+        if (e->button() == Qt::RightButton)
+            o.SortDirection = sdDescending;
+        else
+            o.SortDirection =
+                o.SortDirection == sdAscending && o.SortCol == col ? sdDescending : sdAscending;
+        grid_->SortByColumn(col);
+        viewport()->update();
+    }
+
+private:
+    bool onBorder(const QPoint& pos) const {
+        const int col = logicalIndexAt(pos);
+        if (col < 0)
+            return false;
+        const int left = sectionViewportPosition(col), right = left + sectionSize(col);
+        return pos.x() >= right - 3 || (col > 0 && pos.x() <= left + 3);
+    }
+
+    TSortGrid* grid_;
+    int pressed_ = -1;
+};
+
+TSortGrid::TSortGrid(CellTable& table, QWidget* parent) : QTableView(parent), table_(table) {
+    model_ = new CellTableModel(table_, this);
+    header_ = new SortGridHeader(this);
+    setHorizontalHeader(header_);
+    setModel(model_);
+    delegate_ = new SortGridDelegate(this);
+    setItemDelegate(delegate_);
+    verticalHeader()->hide();
+    verticalHeader()->setMinimumSectionSize(0);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(19);
+    horizontalHeader()->setDefaultSectionSize(48);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setShowGrid(true);
+    setTabKeyNavigation(true);
+    setWordWrap(false);
+    setRowSelect(true);
+    setEditing(false);
+
+    combo_ = new QListWidget(parent ? parent->window() : this);
+    combo_->setObjectName(QStringLiteral("SortGridComboList"));
+    combo_->setFocusPolicy(Qt::StrongFocus);
+    combo_->hide();
+    combo_->installEventFilter(this);
+    combo_->viewport()->installEventFilter(this);
+
+    connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        savedCol_ = Col();
+        savedRow_ = Row();
+    });
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+        const GridCell c =
+            ClampToDataCell(savedCol_, savedRow_, table_.ColCount(), table_.RowCount());
+        setCurrentCell(c.col, c.row);
+    });
+    if (model_->rowCount() > 0)
+        setCurrentCell(0, 1);
+}
+
+TSortGrid::~TSortGrid() = default;
+
+QModelIndex TSortGrid::indexOf(int col, int row) const {
+    return model_->index(row - 1, col);
+}
+
+int TSortGrid::Col() const {
+    const QModelIndex i = currentIndex();
+    return i.isValid() ? i.column() : 0;
+}
+
+int TSortGrid::Row() const {
+    const QModelIndex i = currentIndex();
+    return i.isValid() ? i.row() + 1 : 1;
+}
+
+void TSortGrid::applyEditTriggers() {
+    setEditTriggers(editing_
+                        ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                              QAbstractItemView::AnyKeyPressed
+                        : QAbstractItemView::NoEditTriggers);
+}
+
+void TSortGrid::setEditing(bool on) {
+    editing_ = on;
+    applyEditTriggers();
+}
+
+void TSortGrid::setRowSelect(bool on) {
+    rowSelect_ = on;
+    setSelectionBehavior(on ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+    const QModelIndex cur = currentIndex();
+    if (cur.isValid() && selectionModel())
+        selectionModel()->select(
+            cur, QItemSelectionModel::ClearAndSelect |
+                     (on ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate));
+    viewport()->update();
+}
+
+void TSortGrid::setCurrentCell(int col, int row) {
+    const QModelIndex i = indexOf(col, row);
+    if (!i.isValid())
+        return;
+    selectionModel()->setCurrentIndex(
+        i, QItemSelectionModel::ClearAndSelect |
+               (rowSelect_ ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate));
+    viewport()->update();
+}
+
+bool TSortGrid::askSelect(int col, int row) {
+    bool can = true;
+    if (onSelectCell)
+        onSelectCell(col, row, can);
+    return can;
+}
+
+void TSortGrid::GoToCell(int col, int row, bool scroll) {
+    const GridCell c = ClampToDataCell(col, row, table_.ColCount(), table_.RowCount());
+    if (askSelect(c.col, c.row))
+        setCurrentCell(c.col, c.row);
+    if (scroll) {
+        scrollTo(indexOf(c.col, c.row));
+        verticalScrollBar()->setValue(ScrollTopRow(c.row, table_.RowCount(), visibleDataRows()) -
+                                      1);
+    }
+}
+
+int TSortGrid::visibleDataRows() const {
+    const int h = verticalHeader()->defaultSectionSize();
+    return std::max(1, viewport()->height() / std::max(h, 1));
+}
+
+int TSortGrid::firstVisibleRow() const {
+    return verticalScrollBar()->value() + 1;
+}
+
+void TSortGrid::AutoSizeColumn(int col) {
+    const QFontMetrics fm(font());
+    const bool sorted = table_.SortOptions.CanSort && table_.SortOptions.SortCol == col;
+    setColumnWidth(col, AutoSizeWidth(table_, col, sorted, [&fm](const std::string& s) {
+                       return fm.horizontalAdvance(qs(s));
+                   }));
+}
+
+void TSortGrid::SortByColumn(int col) {
+    const int col0 = Col(), row0 = Row();
+    const std::vector<int> order = table_.SortByColumn(col);
+    if (order.empty())
+        return;
+    const auto at = std::find(order.begin(), order.end(), row0);
+    if (at != order.end())
+        setCurrentCell(col0, static_cast<int>(at - order.begin()) + 1);
+    header_->viewport()->update();
+}
+
+void TSortGrid::setColWidth(int col, int width) {
+    if (width < 0) {
+        setColumnHidden(col, true);
+        return;
+    }
+    setColumnHidden(col, false);
+    setColumnWidth(col, width);
+}
+
+int TSortGrid::colWidth(int col) const {
+    return isColumnHidden(col) ? -1 : columnWidth(col);
+}
+
+CellFormat TSortGrid::cellFormat(int col, int row, int state) const {
+    CellFormat f;
+    f.AlignmentHorz = AlignmentHorz;
+    f.AlignmentVert = AlignmentVert;
+    f.BevelStyle = BevelStyle;
+    if (onGetCellFormat)
+        onGetCellFormat(col, row, state, f);
+    return f;
+}
+
+std::string TSortGrid::shownHeaderText(int col) const {
+    return header_->shownText(col);
+}
+
+bool TSortGrid::comboVisible() const {
+    return combo_->isVisible();
+}
+
+bool TSortGrid::OpenComboBox(int col, int row) {
+    if (!cellFormat(col, row).Combobox || !onGetComboBox)
+        return false;
+    std::vector<std::string> items;
+    int width = 0, height = 0;
+    bool sorted = true;
+    onGetComboBox(col, row, items, width, height, sorted);
+    if (items.empty()) {
+        cancelCombo();
+        return false;
+    }
+    combo_->clear();
+    for (const auto& s : items)
+        combo_->addItem(qs(s));
+    if (sorted)
+        combo_->sortItems();
+    combo_->setFont(font());
+    const QList<QListWidgetItem*> same =
+        combo_->findItems(qs(table_.Cell(col, row)), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    combo_->setCurrentRow(same.isEmpty() ? 0 : combo_->row(same.first()));
+
+    QWidget* form = combo_->parentWidget() ? combo_->parentWidget() : this;
+    const QRect cell = visualRect(indexOf(col, row));
+    const QPoint topLeft = viewport()->mapTo(form, cell.topLeft());
+    const int entry = std::max(combo_->sizeHintForRow(0), 1);
+    const int count = combo_->count();
+    const int h = (height != 0 || count >= 10 ? 10 : count) * entry + 5;
+    const int w = width != 0 ? width : cell.width() + 1;
+    int top = topLeft.y();
+    if (form != this && top + h > form->height())
+        top = std::max(0, form->height() - h);
+    combo_->setGeometry(topLeft.x() + 2, top, w, h);
+    comboCol_ = col;
+    comboRow_ = row;
+    combo_->show();
+    combo_->raise();
+    combo_->setFocus(Qt::PopupFocusReason);
+    return true;
+}
+
+void TSortGrid::commitCombo() {
+    if (comboClosing_ || !combo_->isVisible())
+        return;
+    comboClosing_ = true;
+    const int col = comboCol_, row = comboRow_;
+    QListWidgetItem* item = combo_->currentItem();
+    const std::string text = item ? us(item->text()) : std::string();
+    combo_->hide();
+    comboClosing_ = false;
+    if (item && row >= 1 && row < table_.RowCount()) {
+        table_.SetCell(col, row, text);
+        setFocus(Qt::OtherFocusReason);
+        if (onSetComboBox)
+            onSetComboBox(col, row, text);
+        if (onCellEdited)
+            onCellEdited(col, row);
+    } else {
+        setFocus(Qt::OtherFocusReason);
+    }
+    viewport()->update();
+}
+
+void TSortGrid::cancelCombo() {
+    if (!combo_->isVisible())
+        return;
+    comboClosing_ = true;
+    combo_->hide();
+    comboClosing_ = false;
+    setFocus(Qt::OtherFocusReason);
+}
+
+void TSortGrid::toggleCheck(int col, int row) {
+    const bool checked = !IsCheckedText(table_.Cell(col, row));
+    table_.SetCell(col, row, checked ? "V" : "");
+    table_.SetModified(true);
+    if (onSetChecked)
+        onSetChecked(col, row, checked);
+    if (onCellEdited)
+        onCellEdited(col, row);
+}
+
+bool TSortGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == combo_ || watched == combo_->viewport()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonRelease:
+            if (watched == combo_->viewport()) {
+                // Let the list pick the entry under the mouse first.
+                QListWidgetItem* it =
+                    combo_->itemAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+                if (it)
+                    combo_->setCurrentItem(it);
+                commitCombo();
+                return true;
+            }
+            break;
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+                cancelCombo();
+                return true;
+            }
+            break;
+        case QEvent::KeyRelease: {
+            const int k = static_cast<QKeyEvent*>(event)->key();
+            if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Space) {
+                commitCombo();
+                return true;
+            }
+            break;
+        }
+        case QEvent::FocusOut:
+            if (watched == combo_)
+                commitCombo();
+            break;
+        default:
+            break;
+        }
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+bool TSortGrid::filterTypedKey(std::string& key) {
+    if (onKeyPress)
+        onKeyPress(key);
+    return !key.empty();
+}
+
+void TSortGrid::editorKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    if (onKeyDown)
+        onKeyDown(key, modifiers);
+}
+
+bool TSortGrid::storeEdit(int col, int row, const std::string& text) {
+    const std::string old = table_.Cell(col, row);
+    if (old == text)
+        return true;
+    std::string next = text;
+    bool valid = true;
+    if (onCellValidate)
+        onCellValidate(col, row, old, next, valid);
+    if (!valid) {
+        // The handler's replacement, or the old text when it offers none.
+        if (next == text)
+            next = old;
+        if (next == old)
+            return false;
+    }
+    table_.SetCell(col, row, next);
+    table_.SetModified(true);
+    if (onCellEdited)
+        onCellEdited(col, row);
+    return true;
+}
+
+void TSortGrid::keyPressEvent(QKeyEvent* event) {
+    if (onKeyDown)
+        onKeyDown(event->key(), event->modifiers());
+    std::string key = typedKey(event);
+    if (!editorActive() && !key.empty() && key != "\b" && key != " ") {
+        const int row = IncrementalSearchRow(table_, table_.SortOptions.SortCol, Row(), key);
+        if (row > 0)
+            GoToCell(table_.SortOptions.SortCol, row, true);
+    }
+    if (!key.empty() && !filterTypedKey(key)) {
+        event->accept();
+        return;
+    }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && editing_ &&
+        !editorActive()) {
+        const QModelIndex cur = currentIndex();
+        if (cur.isValid() && cellFormat(Col(), Row()).Combobox)
+            OpenComboBox(Col(), Row());
+        else if (cur.isValid())
+            QTableView::edit(cur, QAbstractItemView::EditKeyPressed, event);
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Space && !editorActive()) {
+        const CellFormat f = cellFormat(Col(), Row());
+        if (f.Combobox || f.CheckBox || f.Ellipsis) {
+            event->accept(); // acts on release
+            return;
+        }
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void TSortGrid::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && !editorActive() && !event->isAutoRepeat()) {
+        const int col = Col(), row = Row();
+        const CellFormat f = cellFormat(col, row);
+        if (f.Combobox)
+            OpenComboBox(col, row);
+        else if (f.CheckBox)
+            toggleCheck(col, row);
+        else if (f.Ellipsis && onSetEllipsis)
+            onSetEllipsis(col, row);
+    }
+    QTableView::keyReleaseEvent(event);
+}
+
+void TSortGrid::mousePressEvent(QMouseEvent* event) {
+    if (combo_->isVisible())
+        commitCombo();
+    const QModelIndex i = indexAt(event->position().toPoint());
+    pressed_ = i;
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    if (!i.isValid()) {
+        QTableView::mousePressEvent(event);
+        return;
+    }
+    if (askSelect(i.column(), i.row() + 1))
+        QTableView::mousePressEvent(event);
+    else
+        event->accept();
+}
+
+void TSortGrid::mouseReleaseEvent(QMouseEvent* event) {
+    const QModelIndex i = indexAt(event->position().toPoint());
+    const bool same = i.isValid() && i == pressed_ && event->button() == Qt::LeftButton;
+    QTableView::mouseReleaseEvent(event);
+    if (!same || i != currentIndex())
+        return;
+    const int col = i.column(), row = i.row() + 1;
+    const CellFormat f = cellFormat(col, row);
+    if (f.Combobox) {
+        OpenComboBox(col, row);
+    } else if (f.CheckBox) {
+        toggleCheck(col, row);
+    } else if (f.Ellipsis && onSetEllipsis) {
+        const QRect r = visualRect(i);
+        if (event->position().toPoint().x() >= r.right() - 16)
+            onSetEllipsis(col, row);
+    }
+}
+
+void TSortGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QModelIndex i = indexAt(event->position().toPoint());
+    if (i.isValid() && i != currentIndex())
+        return; // a refused cell does not start an editor
+    QTableView::mouseDoubleClickEvent(event);
+}
+
+void TSortGrid::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    if (onResized)
+        onResized();
+}
+
+void TSortGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    viewport()->update();
+    if (current.isValid() && onCurrentChanged)
+        onCurrentChanged(current.column(), current.row() + 1);
+}
+
+QModelIndex TSortGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const QModelIndex target = QTableView::moveCursor(action, modifiers);
+    if (!target.isValid() || target == currentIndex())
+        return target;
+    if (!askSelect(target.column(), target.row() + 1))
+        return currentIndex();
+    return target;
+}
+
+bool TSortGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    if (index.isValid()) {
+        const CellFormat f = cellFormat(index.column(), index.row() + 1);
+        if (f.Combobox || f.CheckBox) {
+            if (f.Combobox && editing_ &&
+                (trigger == QAbstractItemView::AllEditTriggers ||
+                 (trigger & editTriggers() && trigger != QAbstractItemView::AnyKeyPressed)))
+                OpenComboBox(index.column(), index.row() + 1);
+            return false;
+        }
+    }
+    return QTableView::edit(index, trigger, event);
+}
+
+void TSortGrid::tableChanged(int) {
+    viewport()->update();
+}
+
+} // namespace vk
