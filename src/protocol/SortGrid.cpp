@@ -355,6 +355,8 @@ TSortGrid::TSortGrid(CellTable& table, QWidget* parent) : QTableView(parent), ta
     header_ = new SortGridHeader(this);
     setHorizontalHeader(header_);
     setModel(model_);
+    // A double click at a border sizes by our own rule, not by Qt's size hints.
+    disconnect(header_, &QHeaderView::sectionHandleDoubleClicked, this, nullptr);
     delegate_ = new SortGridDelegate(this);
     setItemDelegate(delegate_);
     verticalHeader()->hide();

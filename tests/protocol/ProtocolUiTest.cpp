@@ -211,6 +211,59 @@ private slots:
         QCOMPARE(checks, (std::vector<bool>{true, false}));
     }
 
+    void goToCellScrollsAndAsksTheOwner() {
+        GridWindow w;
+        for (int i = 1; i <= 200; ++i)
+            w.table.AddRow({std::to_string(i)});
+        std::vector<std::pair<int, int>> asked;
+        w.grid->onSelectCell = [&](int col, int row, bool& can) {
+            asked.emplace_back(col, row);
+            can = col != 5;
+        };
+        w.grid->GoToCell(40, 120, true);
+        QCOMPARE(asked.back(), (std::pair<int, int>{10, 120}));
+        QCOMPARE(w.grid->Row(), 120);
+        QCOMPARE(w.grid->firstVisibleRow(), 119);
+        w.grid->GoToCell(5, 3, false);
+        QCOMPARE(w.grid->Row(), 120); // refused
+        w.grid->GoToCell(0, 999, true);
+        QCOMPARE(w.grid->Row(), 200);
+        QCOMPARE(w.grid->firstVisibleRow(), 201 - w.grid->visibleDataRows());
+    }
+
+    void doubleClickOnHeaderBorderAutoSizes() {
+        GridWindow w;
+        w.table.AddRow({"1", "ein ziemlich langer Name"});
+        QHeaderView* h = w.grid->horizontalHeader();
+        const int right = h->sectionViewportPosition(1) + h->sectionSize(1) - 1;
+        QTest::mouseDClick(h->viewport(), Qt::LeftButton, {}, QPoint(right, h->height() / 2));
+        const QFontMetrics fm(w.grid->font());
+        QCOMPARE(w.grid->columnWidth(1),
+                 fm.horizontalAdvance(QStringLiteral("ein ziemlich langer Name")) +
+                     fm.horizontalAdvance(QStringLiteral("X")));
+    }
+
+    void ellipsisCellsReportClicksAtTheirRightEnd() {
+        GridWindow w;
+        w.table.AddRow({"1", "a"});
+        w.grid->onGetCellFormat = [](int col, int, int, CellFormat& f) { f.Ellipsis = col == 1; };
+        int raised = 0;
+        w.grid->onSetEllipsis = [&](int col, int row) {
+            QCOMPARE(col, 1);
+            QCOMPARE(row, 1);
+            ++raised;
+        };
+        const QRect r = w.grid->visualRect(w.grid->model()->index(0, 1));
+        QTest::mouseClick(w.grid->viewport(), Qt::LeftButton, {},
+                          QPoint(r.left() + 3, r.center().y()));
+        QCOMPARE(raised, 0);
+        QTest::mouseClick(w.grid->viewport(), Qt::LeftButton, {},
+                          QPoint(r.right() - 4, r.center().y()));
+        QCOMPARE(raised, 1);
+        QTest::keyClick(w.grid, Qt::Key_Space);
+        QCOMPARE(raised, 2);
+    }
+
     void panelToolBarButtonsAndMenus() {
         PanelWindow w;
         QWidget* bar = w.panel->toolBar();
