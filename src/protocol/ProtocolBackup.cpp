@@ -1,5 +1,7 @@
 #include "protocol/ProtocolBackup.h"
 
+#include <filesystem>
+
 namespace vk {
 
 BackupWriter::BackupWriter(Protocol& protocol, TimerFactory& timers, std::string path, Clock clock)
@@ -74,6 +76,11 @@ bool BackupWriter::WriteNow() {
     pending_ = false;
     if (blocked_)
         return false;
+    // The per-user data folder may not exist yet on a fresh installation.
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::path(path_).parent_path();
+    if (!folder.empty())
+        std::filesystem::create_directories(folder, ec);
     const bool ok = protocol_.WriteProtocolText(path_);
     if (!ok)
         protocol_.statusText("Die Sicherungsdatei " + path_ + " konnte nicht geschrieben werden");

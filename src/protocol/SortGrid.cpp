@@ -160,15 +160,33 @@ private:
             shownRows_ = rows;
             shownCols_ = cols;
             endResetModel();
+            sizeChanged();
             return;
         }
-        if (rows > shownRows_) {
+        const bool grew = rows > shownRows_;
+        if (grew) {
             // Growth only appends rows: an editor open above keeps its text.
             beginInsertRows({}, shownRows_, rows - 1);
             shownRows_ = rows;
             endInsertRows();
         }
         refreshAll();
+        if (grew)
+            sizeChanged();
+    }
+
+    void sizeChanged() {
+        // Re-sort after the operation that changed the size has finished: AddRow writes its
+        // values into the last row after growing the table, and a sort in between would
+        // move that row away.
+        if (table_.SortOptions.UpdateOnSizeChange && table_.SortOptions.CanSort)
+            QMetaObject::invokeMethod(
+                grid_,
+                [g = QPointer<TSortGrid>(grid_)] {
+                    if (g)
+                        g->SortByColumn(g->table().SortOptions.SortCol);
+                },
+                Qt::QueuedConnection);
     }
 
     CellTable& table_;

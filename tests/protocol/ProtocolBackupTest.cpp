@@ -155,6 +155,16 @@ TEST_F(BackupFixture, WhenNoCopyCanBeMadeTheUnreadBackupIsNeverOverwritten) {
     EXPECT_NE(s.status[0].find("nicht überschrieben"), std::string::npos);
 }
 
+TEST_F(BackupFixture, AMissingUserDataFolderIsCreatedOnTheFirstWrite) {
+    const std::string inUserFolder = dir.file("share/Velkoran/Velkoran-Sicherungsdatei.txt");
+    Session s(clock, inUserFolder);
+    EXPECT_EQ(s.backup->LoadAtStartup(), ReadStatus::Missing);
+    EXPECT_TRUE(s.status.empty()) << "no backup yet is no failure";
+    s.table.AddRow({"3", "Neu"});
+    EXPECT_TRUE(s.backup->WriteNow());
+    EXPECT_NE(test::ReadBytes(inUserFolder).find("3\tNeu"), std::string::npos);
+}
+
 TEST_F(BackupFixture, AFailedBackupWriteIsReportedAndKeepsTheOldFile) {
     test::WriteBytes(path, "Nr.\n5\tAlt\n");
     test::FaultyIo io;

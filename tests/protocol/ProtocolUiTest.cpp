@@ -183,6 +183,22 @@ private slots:
         QCOMPARE(w.column(0), (std::vector<std::string>{"9", "10", "100"}));
     }
 
+    void updateOnSizeChangeSortsOnceTheRowIsWritten() {
+        GridWindow w;
+        w.table.AddRow({"5", "E"});
+        w.table.AddRow({"7", "G"});
+        w.grid->SortOptions().SortStyle = ssNumeric;
+        w.grid->SortOptions().UpdateOnSizeChange = true;
+        w.table.AddRow({"6", "F"});
+        QCoreApplication::processEvents();
+        QCOMPARE(w.column(0), (std::vector<std::string>{"5", "6", "7"}));
+        QCOMPARE(w.column(1), (std::vector<std::string>{"E", "F", "G"}));
+        w.grid->SortOptions().UpdateOnSizeChange = false;
+        w.table.AddRow({"1", "A"});
+        QCoreApplication::processEvents();
+        QCOMPARE(w.column(0), (std::vector<std::string>{"5", "6", "7", "1"}));
+    }
+
     void incrementalSearchPlusOnColumnNineWraps() {
         GridWindow w;
         for (int i = 1; i <= 5; ++i)
