@@ -391,7 +391,7 @@ TSortGrid::TSortGrid(CellTable& table, QWidget* parent) : QTableView(parent), ta
     setRowSelect(true);
     setEditing(false);
 
-    combo_ = new QListWidget(parent ? parent->window() : this);
+    combo_ = new QListWidget(this);
     combo_->setObjectName(QStringLiteral("SortGridComboList"));
     combo_->setFocusPolicy(Qt::StrongFocus);
     combo_->hide();
@@ -411,7 +411,11 @@ TSortGrid::TSortGrid(CellTable& table, QWidget* parent) : QTableView(parent), ta
         setCurrentCell(0, 1);
 }
 
-TSortGrid::~TSortGrid() = default;
+TSortGrid::~TSortGrid() {
+    // The list may live on the form rather than on the grid.
+    if (combo_ && combo_->parentWidget() != this)
+        delete combo_;
+}
 
 QModelIndex TSortGrid::indexOf(int col, int row) const {
     return model_->index(row - 1, col);
@@ -547,6 +551,11 @@ bool TSortGrid::OpenComboBox(int col, int row) {
     if (items.empty()) {
         cancelCombo();
         return false;
+    }
+    // The list floats over the form, which is known only once the grid has been placed.
+    if (combo_->parentWidget() != window()) {
+        combo_->setParent(window());
+        combo_->hide();
     }
     combo_->clear();
     for (const auto& s : items)

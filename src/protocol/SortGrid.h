@@ -2,14 +2,13 @@
 #include "protocol/CellTable.h"
 #include "protocol/GridRules.h"
 
+#include <QListWidget>
 #include <QPointer>
 #include <QTableView>
 
 #include <functional>
 #include <string>
 #include <vector>
-
-class QListWidget;
 
 namespace vk {
 
@@ -124,7 +123,7 @@ private:
     CellTableModel* model_;
     SortGridHeader* header_;
     SortGridDelegate* delegate_;
-    QListWidget* combo_;
+    QPointer<QListWidget> combo_;
     int comboCol_ = -1, comboRow_ = -1;
     bool comboClosing_ = false;
     bool editing_ = false;

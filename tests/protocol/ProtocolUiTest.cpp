@@ -447,6 +447,34 @@ private slots:
         QVERIFY(!w.grid()->OpenComboBox(3, 1));
     }
 
+    void dropDownFloatsOverTheFormTheGridWasPlacedIn() {
+        CellTable table(4, 2);
+        table.AddRow({"1", "", "", "b"});
+        QWidget form;
+        auto* grid = new TSortGrid(table); // placed after construction, as a window does
+        auto* layout = new QVBoxLayout(&form);
+        layout->addWidget(grid);
+        form.resize(300, 200);
+        form.show();
+        grid->setEditing(true);
+        grid->onGetCellFormat = [](int col, int, int, CellFormat& f) { f.Combobox = col == 3; };
+        std::vector<std::string> stored;
+        grid->onGetComboBox = [](int, int, std::vector<std::string>& items, int&, int&, bool&) {
+            items = {"c", "a", "b"};
+        };
+        grid->onSetComboBox = [&](int, int, const std::string& t) { stored.push_back(t); };
+        QVERIFY(grid->OpenComboBox(3, 1));
+        QCOMPARE(grid->comboList()->parentWidget(), &form);
+        QCOMPARE(grid->comboList()->item(0)->text(), QStringLiteral("a")); // sorted by default
+        QCOMPARE(grid->comboList()->currentItem()->text(), QStringLiteral("b"));
+        QTest::keyClick(grid->comboList(), Qt::Key_Up);
+        QTest::keyClick(grid->comboList(), Qt::Key_Space);
+        QCOMPARE(stored, std::vector<std::string>{"a"});
+        QCOMPARE(qs(table.Cell(3, 1)), QStringLiteral("a"));
+        grid->onGetComboBox = [](int, int, std::vector<std::string>&, int&, int&, bool&) {};
+        QVERIFY(!grid->OpenComboBox(3, 1)); // an empty list opens nothing
+    }
+
     void clearAnsweredNeinChangesNothing() {
         PanelWindow w;
         w.table.AddRow({"1", "A"});
