@@ -27,6 +27,11 @@ class ProtocolPanel : public QObject {
 public:
     // `chooser` may be null: then Qt's file dialogs are used.
     ProtocolPanel(Protocol& protocol, FileChooser* chooser, QWidget* parent);
+    // The same; questions go through the Protocol's own Dialogs, so `dialogs` is only kept.
+    ProtocolPanel(Protocol& protocol, Dialogs& dialogs, FileChooser* chooser, QWidget* parent)
+        : ProtocolPanel(protocol, chooser, parent) {
+        dialogs_ = &dialogs;
+    }
     ~ProtocolPanel() override;
 
     QWidget* toolBar() const { return toolBar_; }
@@ -80,6 +85,7 @@ private:
     QToolButton* makeButton(const char* name, int left, const QString& hint, int kind);
 
     Protocol& protocol_;
+    Dialogs* dialogs_ = nullptr;
     FileChooser* chooser_;
     std::unique_ptr<FileChooser> ownChooser_;
     QWidget* toolBar_;

@@ -59,7 +59,7 @@ struct PanelWindow {
 
     PanelWindow() {
         protocol.onStartNumber = [this](int l, bool n, int v) { numbers.emplace_back(l, n, v); };
-        panel = new ProtocolPanel(protocol, &chooser, &window);
+        panel = new ProtocolPanel(protocol, dialogs, &chooser, &window);
         auto* layout = new QVBoxLayout(&window);
         layout->addWidget(panel->toolBar());
         layout->addWidget(panel->grid());
