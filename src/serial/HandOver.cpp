@@ -80,7 +80,7 @@ void HandOverQueue::ServeUntil(const std::function<bool()>& done, const Fn& onTi
             return;
         {
             std::unique_lock lock(mutex_);
-            changed_.wait_for(lock, tick, [&] { return !items_.empty(); });
+            changed_.wait_for(lock, tick, [&] { return !items_.empty() || done(); });
         }
         if (onTick)
             onTick();

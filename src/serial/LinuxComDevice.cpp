@@ -238,8 +238,16 @@ WaitResult LinuxComDevice::PollLines(int lines, uint32_t& events) {
         const int r = io_.Get(fd_, b);
         if (r != 0)
             return IsLost(r) ? WaitResult::Lost : WaitResult::Failed;
-        const uint32_t ev = EventsOfStatus(b, lines);
+        uint32_t ev = EventsOfStatus(b, lines);
         status_ = b;
+        // Where the counters work they also catch pulses shorter than a polling period.
+        if (haveCounts_) {
+            LineCounts now;
+            if (io_.Counts(fd_, now) == 0) {
+                ev |= EventsOfCounts(now, lines);
+                counts_ = now;
+            }
+        }
         if (ev) {
             events = ev;
             return WaitResult::Event;

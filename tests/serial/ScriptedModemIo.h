@@ -1,0 +1,137 @@
+#pragma once
+#include "serial/LinuxComDevice.h"
+
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <fcntl.h>
+#include <mutex>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace vk::test {
+
+using namespace std::chrono_literals;
+
+// Modem ioctls scripted by the test on top of a pseudo-terminal. Wait blocks like TIOCMIWAIT
+// in a system call (poll on a pipe), so the stop signal interrupts it the same way; like the
+// kernel it only sees changes made after it was entered.
+class ScriptedModemIo final : public ModemIo {
+public:
+    ScriptedModemIo() {
+        if (pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0)
+            throw std::runtime_error("pipe");
+    }
+    ~ScriptedModemIo() override {
+        ::close(pipe_[0]);
+        ::close(pipe_[1]);
+    }
+
+    int Get(int, int& bits) override {
+        std::lock_guard lock(m_);
+        ++gets;
+        if (getError)
+            return getError;
+        bits = lines_;
+        return 0;
+    }
+    int Set(int, int bits, bool on) override {
+        std::lock_guard lock(m_);
+        sets.emplace_back(bits, on);
+        return setError;
+    }
+    int Counts(int, LineCounts& c) override {
+        std::lock_guard lock(m_);
+        if (!hasCounts)
+            return EINVAL;
+        c = counts_;
+        return 0;
+    }
+    int Wait(int, int) override {
+        {
+            std::lock_guard lock(m_);
+            if (!hasWait)
+                return ENOTTY;
+            ++waits;
+            if (waitError)
+                return waitError;
+            char buf[64];
+            while (::read(pipe_[0], buf, sizeof buf) > 0) {
+            }
+            inWait_ = true;
+            cv_.notify_all();
+        }
+        struct pollfd p {
+            pipe_[0], POLLIN, 0
+        };
+        const int n = poll(&p, 1, -1);
+        const int e = errno;
+        std::lock_guard lock(m_);
+        inWait_ = false;
+        cv_.notify_all();
+        if (n < 0) {
+            ++interrupts;
+            return e;
+        }
+        return wakeResult;
+    }
+
+    void SetLines(int l) {
+        std::lock_guard lock(m_);
+        const int changed = l ^ lines_;
+        counts_.cts += (changed & TIOCM_CTS) ? 1 : 0;
+        counts_.dsr += (changed & TIOCM_DSR) ? 1 : 0;
+        counts_.dcd += (changed & TIOCM_CAR) ? 1 : 0;
+        lines_ = l;
+        Wake();
+    }
+    // On and off again before anyone could read the line.
+    void Pulse(int line) {
+        std::lock_guard lock(m_);
+        counts_.cts += (line & TIOCM_CTS) ? 2 : 0;
+        counts_.dsr += (line & TIOCM_DSR) ? 2 : 0;
+        counts_.dcd += (line & TIOCM_CAR) ? 2 : 0;
+        Wake();
+    }
+    void Unplug() {
+        std::lock_guard lock(m_);
+        wakeResult = waitError = getError = EIO;
+        Wake();
+    }
+    bool WaitInWait(std::chrono::milliseconds timeout = 5000ms) {
+        std::unique_lock lock(m_);
+        return cv_.wait_for(lock, timeout, [&] { return inWait_; });
+    }
+    template <class T> T Read(const T& field) {
+        std::lock_guard lock(m_);
+        return field;
+    }
+
+    // Script and record, guarded by m_.
+    bool hasWait = true;
+    bool hasCounts = true;
+    int getError = 0;
+    int setError = 0;
+    int waitError = 0;
+    int wakeResult = 0;
+    int waits = 0;
+    int gets = 0;
+    int interrupts = 0;
+    std::vector<std::pair<int, bool>> sets;
+
+private:
+    void Wake() { [[maybe_unused]] ssize_t n = ::write(pipe_[1], "x", 1); }
+
+    std::mutex m_;
+    std::condition_variable cv_;
+    int pipe_[2];
+    int lines_ = 0;
+    LineCounts counts_;
+    bool inWait_ = false;
+};
+
+} // namespace vk::test
