@@ -18,6 +18,11 @@ CellTable::CellTable(int cols, int rows) : cols_(std::max(cols, 1)) {
     rows_.assign(static_cast<size_t>(std::max(rows, 1)), std::vector<std::string>(cols_));
 }
 
+CellTable::~CellTable() {
+    if (onDestroyed)
+        onDestroyed(this);
+}
+
 void CellTable::SetRowCount(int n) {
     n = std::max(n, 1);
     if (n == RowCount())

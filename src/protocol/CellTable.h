@@ -12,6 +12,10 @@ namespace vk {
 class CellTable {
 public:
     explicit CellTable(int cols = 11, int rows = 2);
+    // Raises onDestroyed, so views that may outlive the table can let go of it.
+    ~CellTable();
+    CellTable(const CellTable&) = default;
+    CellTable& operator=(const CellTable&) = default;
 
     int ColCount() const { return cols_; }
     int RowCount() const { return static_cast<int>(rows_.size()); }
@@ -51,6 +55,9 @@ public:
     // Raised after a cell or a row changed (row index), and after the size changed (-1).
     std::function<void(int row)> onChanged;
     std::function<void()> onModified;
+    // Raised by the destructor with the dying table (a copy carries the callback along, so
+    // receivers compare the pointer).
+    std::function<void(const CellTable* table)> onDestroyed;
 
 private:
     void changed(int row) {

@@ -201,25 +201,26 @@ ProtocolPanel::ProtocolPanel(Protocol& protocol, FileChooser* chooser, QWidget* 
     connect(menuAction("Neu1", QStringLiteral("Neue zeile"), QKeySequence(Qt::CTRL | Qt::Key_N)),
             &QAction::triggered, this, &ProtocolPanel::Neuezeile1Click);
 
-    previousButtons_ = protocol_.onProtocolButtons;
-    protocol_.onProtocolButtons = [this](bool on) {
-        if (previousButtons_)
-            previousButtons_(on);
-        for (const char* n : {"sbCLS", "sbPrint", "sbExcel", "sbSave", "sbInet"})
-            if (QToolButton* b = button(QString::fromLatin1(n)))
-                b->setEnabled(on);
+    // The main window may destroy the Protocol before its child widgets: the callbacks
+    // check that the panel is still there, and the destructor leaves the Protocol alone.
+    const QPointer<ProtocolPanel> self(this);
+    protocol_.onProtocolButtons = [self, previous = protocol_.onProtocolButtons](bool on) {
+        if (previous)
+            previous(on);
+        if (self)
+            self->setProtocolButtons(on);
     };
-    previousViewState_ = protocol_.onViewState;
-    protocol_.onViewState = [this] {
-        if (previousViewState_)
-            previousViewState_();
-        syncView();
+    protocol_.onViewState = [self, previous = protocol_.onViewState] {
+        if (previous)
+            previous();
+        if (self)
+            self->syncView();
     };
-    previousStatus_ = protocol_.onStatusText;
-    protocol_.onStatusText = [this](const std::string& text) {
-        if (previousStatus_)
-            previousStatus_(text);
-        emit statusText(QString::fromStdString(text));
+    protocol_.onStatusText = [self, previous = protocol_.onStatusText](const std::string& text) {
+        if (previous)
+            previous(text);
+        if (self)
+            emit self->statusText(QString::fromStdString(text));
     };
 
     for (const char* n : {"sbCLS", "sbPrint", "sbExcel", "sbSave", "sbInet"})
@@ -229,9 +230,24 @@ ProtocolPanel::ProtocolPanel(Protocol& protocol, FileChooser* chooser, QWidget* 
 }
 
 ProtocolPanel::~ProtocolPanel() {
-    protocol_.onProtocolButtons = previousButtons_;
-    protocol_.onViewState = previousViewState_;
-    protocol_.onStatusText = previousStatus_;
+    // The grid is the parent's child and may outlive the panel by a moment.
+    if (grid_) {
+        grid_->onGetCellFormat = nullptr;
+        grid_->onSelectCell = nullptr;
+        grid_->onCurrentChanged = nullptr;
+        grid_->onKeyPress = nullptr;
+        grid_->onKeyDown = nullptr;
+        grid_->onGetComboBox = nullptr;
+        grid_->onSetComboBox = nullptr;
+        grid_->onCellEdited = nullptr;
+        grid_->onResized = nullptr;
+    }
+}
+
+void ProtocolPanel::setProtocolButtons(bool on) {
+    for (const char* n : {"sbCLS", "sbPrint", "sbExcel", "sbSave", "sbInet"})
+        if (QToolButton* b = button(QString::fromLatin1(n)))
+            b->setEnabled(on);
 }
 
 QToolButton* ProtocolPanel::makeButton(const char* name, int left, const QString& hint, int kind) {
@@ -243,18 +259,16 @@ QToolButton* ProtocolPanel::makeButton(const char* name, int left, const QString
     b->setIconSize(QSize(24, 24));
     b->setAutoRaise(true);
     b->setFocusPolicy(Qt::NoFocus);
-    buttons_.push_back(b);
     return b;
 }
 
 QToolButton* ProtocolPanel::button(const QString& name) const {
-    for (QToolButton* b : buttons_)
-        if (b->objectName() == name)
-            return b;
-    return nullptr;
+    return toolBar_ ? toolBar_->findChild<QToolButton*>(name, Qt::FindDirectChildrenOnly) : nullptr;
 }
 
 QAction* ProtocolPanel::action(const QString& name) const {
+    if (!popup_)
+        return nullptr;
     for (QAction* a : popup_->actions())
         if (a->objectName() == name)
             return a;
@@ -271,13 +285,15 @@ void ProtocolPanel::setKlassSortEnabled(bool on) {
 }
 
 void ProtocolPanel::applyColumnWidths() {
+    if (!grid_)
+        return;
     const auto widths = ProtocolColumnWidths(grid_->viewport()->width());
     for (int c = 0; c < static_cast<int>(widths.size()) && c < grid_->table().ColCount(); ++c)
         grid_->setColWidth(c, widths[static_cast<size_t>(c)]);
 }
 
 void ProtocolPanel::syncView() {
-    if (syncing_)
+    if (syncing_ || !grid_)
         return;
     syncing_ = true;
     const Protocol::Cursor& c = protocol_.cursor();

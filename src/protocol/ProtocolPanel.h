@@ -4,14 +4,15 @@
 #include "protocol/SortGrid.h"
 
 #include <QList>
+#include <QMenu>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <chrono>
 #include <functional>
 
 class QAction;
-class QMenu;
 class QToolButton;
 class QWidget;
 
@@ -20,7 +21,8 @@ namespace vk {
 // The protocol part of the main window: the tool bar Panel4 with its seven buttons, the grid
 // SortGrid1 bound to the Protocol, the context menu PopupMenuProtokol and the hidden-menu
 // actions New1, Zeileentfernen1 and Neu1. The main window constructs it and places
-// toolBar() and grid(); everything else is wired here.
+// toolBar() and grid(); everything else is wired here. The panel may be destroyed before or
+// after the Protocol and its CellTable (children of a window die after its members).
 class ProtocolPanel : public QObject {
     Q_OBJECT
 
@@ -34,9 +36,9 @@ public:
     }
     ~ProtocolPanel() override;
 
-    QWidget* toolBar() const { return toolBar_; }
-    TSortGrid* grid() const { return grid_; }
-    QMenu* popupMenu() const { return popup_; }
+    QWidget* toolBar() const { return toolBar_.data(); }
+    TSortGrid* grid() const { return grid_.data(); }
+    QMenu* popupMenu() const { return popup_.data(); }
     // New1, Zeileentfernen1, Neu1, for the main window's hidden menu.
     QList<QAction*> menuActions() const { return menuActions_; }
     // A tool button or action by object name ("sbSave", "Joker1", ...); null when unknown.
@@ -82,24 +84,21 @@ signals:
 
 private:
     void syncView();
+    void setProtocolButtons(bool on);
     QToolButton* makeButton(const char* name, int left, const QString& hint, int kind);
 
     Protocol& protocol_;
     Dialogs* dialogs_ = nullptr;
     FileChooser* chooser_;
     std::unique_ptr<FileChooser> ownChooser_;
-    QWidget* toolBar_;
-    TSortGrid* grid_;
-    QMenu* popup_;
+    QPointer<QWidget> toolBar_;
+    QPointer<TSortGrid> grid_;
+    QPointer<QMenu> popup_;
     QList<QAction*> menuActions_;
-    QList<QToolButton*> buttons_;
     std::string folder_;
     std::function<std::chrono::system_clock::time_point()> clock_;
     bool syncing_ = false;
     bool klassSortEnabled_ = false;
-    std::function<void(bool)> previousButtons_;
-    std::function<void()> previousViewState_;
-    std::function<void(const std::string&)> previousStatus_;
 };
 
 } // namespace vk

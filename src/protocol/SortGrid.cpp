@@ -70,21 +70,35 @@ std::string typedKey(const QKeyEvent* e) {
 
 // The table as a Qt model: view row i is table row i + 1; row 0 is the horizontal header.
 class CellTableModel final : public QAbstractTableModel {
+    Q_OBJECT
+
 public:
     CellTableModel(CellTable& table, TSortGrid* grid)
-        : QAbstractTableModel(grid), table_(table), grid_(grid) {
+        : QAbstractTableModel(grid), table_(&table), grid_(grid) {
         shownRows_ = dataRows();
-        shownCols_ = table_.ColCount();
-        previous_ = table_.onChanged;
-        table_.onChanged = [this](int row) {
-            if (previous_)
-                previous_(row);
-            changed(row);
+        shownCols_ = table_->ColCount();
+        // The table may outlive the model or die first (a window's members go before its
+        // child widgets): the callback checks the model, and the model never touches the
+        // table on its way out.
+        table_->onChanged = [self = QPointer<CellTableModel>(this),
+                             previous = table_->onChanged](int row) {
+            if (previous)
+                previous(row);
+            if (self && self->table_)
+                self->changed(row);
+        };
+        table_->onDestroyed = [self = QPointer<CellTableModel>(this),
+                               previous = table_->onDestroyed](const CellTable* t) {
+            if (previous)
+                previous(t);
+            if (self && self->table_ == t)
+                self->tableGone();
         };
     }
-    ~CellTableModel() override { table_.onChanged = previous_; }
 
-    int dataRows() const { return std::max(table_.RowCount() - 1, 0); }
+    bool attached() const { return table_ != nullptr; }
+
+    int dataRows() const { return table_ ? std::max(table_->RowCount() - 1, 0) : 0; }
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : shownRows_;
     }
@@ -93,17 +107,17 @@ public:
     }
 
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid())
+        if (!index.isValid() || !table_)
             return {};
         const int col = index.column(), row = index.row() + 1;
         switch (role) {
         case Qt::DisplayRole: {
             if (grid_->cellFormat(col, row).CheckBox)
                 return {};
-            return qs(table_.Cell(col, row));
+            return qs(table_->Cell(col, row));
         }
         case Qt::EditRole:
-            return qs(table_.Cell(col, row));
+            return qs(table_->Cell(col, row));
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(qtAlignment(grid_->cellFormat(col, row)));
         default:
@@ -112,15 +126,17 @@ public:
     }
 
     QVariant headerData(int section, Qt::Orientation o, int role) const override {
+        if (!table_)
+            return {};
         if (o == Qt::Horizontal && role == Qt::DisplayRole)
-            return qs(table_.Cell(section, 0));
+            return qs(table_->Cell(section, 0));
         if (o == Qt::Horizontal && role == Qt::TextAlignmentRole)
             return QVariant::fromValue(qtAlignment(grid_->cellFormat(section, 0)));
         return {};
     }
 
     Qt::ItemFlags flags(const QModelIndex& index) const override {
-        if (!index.isValid())
+        if (!index.isValid() || !table_)
             return Qt::NoItemFlags;
         Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
         const CellFormat fmt = grid_->cellFormat(index.column(), index.row() + 1);
@@ -130,7 +146,7 @@ public:
     }
 
     bool setData(const QModelIndex& index, const QVariant& value, int role) override {
-        if (!index.isValid() || role != Qt::EditRole)
+        if (!index.isValid() || role != Qt::EditRole || !table_)
             return false;
         return grid_->storeEdit(index.column(), index.row() + 1, us(value.toString()));
     }
@@ -142,6 +158,15 @@ public:
     }
 
 private:
+    void tableGone() {
+        beginResetModel();
+        table_ = nullptr;
+        shownRows_ = 0;
+        shownCols_ = 0;
+        endResetModel();
+        grid_->tableGone();
+    }
+
     void changed(int row) {
         if (row == 0) {
             emit headerDataChanged(Qt::Horizontal, 0, shownCols_ - 1);
@@ -152,7 +177,7 @@ private:
                 emit dataChanged(index(row - 1, 0), index(row - 1, shownCols_ - 1));
             return;
         }
-        const int rows = dataRows(), cols = table_.ColCount();
+        const int rows = dataRows(), cols = table_->ColCount();
         if (cols != shownCols_ || rows < shownRows_) {
             // Rows may have gone from anywhere: start afresh (an open editor is dropped, not
             // written into a row that moved).
@@ -179,7 +204,7 @@ private:
         // Re-sort after the operation that changed the size has finished: AddRow writes its
         // values into the last row after growing the table, and a sort in between would
         // move that row away.
-        if (table_.SortOptions.UpdateOnSizeChange && table_.SortOptions.CanSort)
+        if (table_->SortOptions.UpdateOnSizeChange && table_->SortOptions.CanSort)
             QMetaObject::invokeMethod(
                 grid_,
                 [g = QPointer<TSortGrid>(grid_)] {
@@ -189,9 +214,8 @@ private:
                 Qt::QueuedConnection);
     }
 
-    CellTable& table_;
+    CellTable* table_;
     TSortGrid* grid_;
-    std::function<void(int)> previous_;
     int shownRows_ = 0;
     int shownCols_ = 0;
 };
@@ -203,6 +227,8 @@ public:
 
     void paint(QPainter* p, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
+        if (grid_->detached())
+            return;
         const int col = index.column(), row = index.row() + 1;
         int state = 0;
         if (option.state & QStyle::State_Selected)
@@ -278,6 +304,44 @@ private:
     TSortGrid* grid_;
 };
 
+// The shared drop-down list. It reports through callbacks from its own handlers (not an event
+// filter), so nothing runs while it is being destroyed.
+class ComboList final : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+    std::function<void()> onTake, onCancel;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        QListWidget::mouseReleaseEvent(e);
+        if (QListWidgetItem* it = itemAt(e->position().toPoint()))
+            setCurrentItem(it);
+        if (onTake)
+            onTake();
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->key() == Qt::Key_Escape) {
+            if (onCancel)
+                onCancel();
+            return;
+        }
+        QListWidget::keyPressEvent(e);
+    }
+    void keyReleaseEvent(QKeyEvent* e) override {
+        const int k = e->key();
+        if ((k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Space) && onTake) {
+            onTake();
+            return;
+        }
+        QListWidget::keyReleaseEvent(e);
+    }
+    void focusOutEvent(QFocusEvent* e) override {
+        QListWidget::focusOutEvent(e);
+        if (onTake)
+            onTake();
+    }
+};
+
 // Header row: texts shortened with "..", the sort arrow, sorting by click, auto-size on a
 // double click at a column border.
 class SortGridHeader final : public QHeaderView {
@@ -292,10 +356,14 @@ public:
     }
 
     bool sortedColumn(int col) const {
+        if (grid_->detached())
+            return false;
         return grid_->table().SortOptions.CanSort && grid_->table().SortOptions.SortCol == col;
     }
 
     std::string shownText(int col) const {
+        if (grid_->detached())
+            return {};
         const QFontMetrics fm(font());
         return ShortenHeader(grid_->table().Cell(col, 0),
                              HeaderRoom(sectionSize(col), sortedColumn(col)),
@@ -304,6 +372,8 @@ public:
 
 protected:
     void paintSection(QPainter* p, const QRect& rect, int col) const override {
+        if (grid_->detached())
+            return;
         QStyleOptionHeader opt;
         initStyleOption(&opt);
         opt.rect = rect;
@@ -343,7 +413,7 @@ protected:
         const QPoint pos = e->position().toPoint();
         const int col = logicalIndexAt(pos);
         QHeaderView::mouseReleaseEvent(e);
-        if (col < 0 || col != pressed_ || onBorder(pos))
+        if (col < 0 || col != pressed_ || onBorder(pos) || grid_->detached())
             return;
         TSortOptions& o = grid_->table().SortOptions;
         if (e->button() == Qt::RightButton)
@@ -368,8 +438,8 @@ private:
     int pressed_ = -1;
 };
 
-TSortGrid::TSortGrid(CellTable& table, QWidget* parent) : QTableView(parent), table_(table) {
-    model_ = new CellTableModel(table_, this);
+TSortGrid::TSortGrid(CellTable& table, QWidget* parent) : QTableView(parent), table_(&table) {
+    model_ = new CellTableModel(table, this);
     header_ = new SortGridHeader(this);
     setHorizontalHeader(header_);
     setModel(model_);
@@ -391,12 +461,13 @@ TSortGrid::TSortGrid(CellTable& table, QWidget* parent) : QTableView(parent), ta
     setRowSelect(true);
     setEditing(false);
 
-    combo_ = new QListWidget(this);
+    auto* list = new ComboList(this);
+    list->onTake = [this] { commitCombo(); };
+    list->onCancel = [this] { cancelCombo(); };
+    combo_ = list;
     combo_->setObjectName(QStringLiteral("SortGridComboList"));
     combo_->setFocusPolicy(Qt::StrongFocus);
     combo_->hide();
-    combo_->installEventFilter(this);
-    combo_->viewport()->installEventFilter(this);
 
     connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
         savedCol_ = Col();
@@ -404,7 +475,7 @@ TSortGrid::TSortGrid(CellTable& table, QWidget* parent) : QTableView(parent), ta
     });
     connect(model_, &QAbstractItemModel::modelReset, this, [this] {
         const GridCell c =
-            ClampToDataCell(savedCol_, savedRow_, table_.ColCount(), table_.RowCount());
+            ClampToDataCell(savedCol_, savedRow_, table_->ColCount(), table_->RowCount());
         setCurrentCell(c.col, c.row);
     });
     if (model_->rowCount() > 0)
@@ -413,8 +484,32 @@ TSortGrid::TSortGrid(CellTable& table, QWidget* parent) : QTableView(parent), ta
 
 TSortGrid::~TSortGrid() {
     // The list may live on the form rather than on the grid.
-    if (combo_ && combo_->parentWidget() != this)
-        delete combo_;
+    if (combo_) {
+        static_cast<ComboList*>(combo_.data())->onTake = nullptr;
+        static_cast<ComboList*>(combo_.data())->onCancel = nullptr;
+        if (combo_->parentWidget() != this)
+            delete combo_.data();
+    }
+}
+
+void TSortGrid::tableGone() {
+    table_ = nullptr;
+    onGetCellFormat = nullptr;
+    onSelectCell = nullptr;
+    onCurrentChanged = nullptr;
+    onKeyPress = nullptr;
+    onKeyDown = nullptr;
+    onGetComboBox = nullptr;
+    onSetComboBox = nullptr;
+    onSetChecked = nullptr;
+    onSetEllipsis = nullptr;
+    onCellValidate = nullptr;
+    onCellEdited = nullptr;
+    onResized = nullptr;
+    if (combo_) {
+        static_cast<ComboList*>(combo_.data())->onTake = nullptr;
+        combo_->hide();
+    }
 }
 
 QModelIndex TSortGrid::indexOf(int col, int row) const {
@@ -472,12 +567,14 @@ bool TSortGrid::askSelect(int col, int row) {
 }
 
 void TSortGrid::GoToCell(int col, int row, bool scroll) {
-    const GridCell c = ClampToDataCell(col, row, table_.ColCount(), table_.RowCount());
+    if (detached())
+        return;
+    const GridCell c = ClampToDataCell(col, row, table_->ColCount(), table_->RowCount());
     if (askSelect(c.col, c.row))
         setCurrentCell(c.col, c.row);
     if (scroll) {
         scrollTo(indexOf(c.col, c.row));
-        verticalScrollBar()->setValue(ScrollTopRow(c.row, table_.RowCount(), visibleDataRows()) -
+        verticalScrollBar()->setValue(ScrollTopRow(c.row, table_->RowCount(), visibleDataRows()) -
                                       1);
     }
 }
@@ -492,16 +589,20 @@ int TSortGrid::firstVisibleRow() const {
 }
 
 void TSortGrid::AutoSizeColumn(int col) {
+    if (detached())
+        return;
     const QFontMetrics fm(font());
-    const bool sorted = table_.SortOptions.CanSort && table_.SortOptions.SortCol == col;
-    setColumnWidth(col, AutoSizeWidth(table_, col, sorted, [&fm](const std::string& s) {
+    const bool sorted = table_->SortOptions.CanSort && table_->SortOptions.SortCol == col;
+    setColumnWidth(col, AutoSizeWidth(*table_, col, sorted, [&fm](const std::string& s) {
                        return fm.horizontalAdvance(qs(s));
                    }));
 }
 
 void TSortGrid::SortByColumn(int col) {
+    if (detached())
+        return;
     const int col0 = Col(), row0 = Row();
-    const std::vector<int> order = table_.SortByColumn(col);
+    const std::vector<int> order = table_->SortByColumn(col);
     if (order.empty())
         return;
     const auto at = std::find(order.begin(), order.end(), row0);
@@ -525,6 +626,8 @@ int TSortGrid::colWidth(int col) const {
 
 CellFormat TSortGrid::cellFormat(int col, int row, int state) const {
     CellFormat f;
+    if (detached())
+        return f;
     f.AlignmentHorz = AlignmentHorz;
     f.AlignmentVert = AlignmentVert;
     f.BevelStyle = BevelStyle;
@@ -534,6 +637,8 @@ CellFormat TSortGrid::cellFormat(int col, int row, int state) const {
 }
 
 std::string TSortGrid::shownHeaderText(int col) const {
+    if (detached())
+        return {};
     return header_->shownText(col);
 }
 
@@ -542,6 +647,8 @@ bool TSortGrid::comboVisible() const {
 }
 
 bool TSortGrid::OpenComboBox(int col, int row) {
+    if (detached())
+        return false;
     if (!cellFormat(col, row).Combobox || !onGetComboBox)
         return false;
     std::vector<std::string> items;
@@ -564,7 +671,7 @@ bool TSortGrid::OpenComboBox(int col, int row) {
         combo_->sortItems();
     combo_->setFont(font());
     const QList<QListWidgetItem*> same =
-        combo_->findItems(qs(table_.Cell(col, row)), Qt::MatchExactly | Qt::MatchCaseSensitive);
+        combo_->findItems(qs(table_->Cell(col, row)), Qt::MatchExactly | Qt::MatchCaseSensitive);
     combo_->setCurrentRow(same.isEmpty() ? 0 : combo_->row(same.first()));
 
     QWidget* form = combo_->parentWidget() ? combo_->parentWidget() : this;
@@ -587,6 +694,8 @@ bool TSortGrid::OpenComboBox(int col, int row) {
 }
 
 void TSortGrid::commitCombo() {
+    if (detached())
+        return;
     if (comboClosing_ || !combo_->isVisible())
         return;
     comboClosing_ = true;
@@ -595,8 +704,8 @@ void TSortGrid::commitCombo() {
     const std::string text = item ? us(item->text()) : std::string();
     combo_->hide();
     comboClosing_ = false;
-    if (item && row >= 1 && row < table_.RowCount()) {
-        table_.SetCell(col, row, text);
+    if (item && row >= 1 && row < table_->RowCount()) {
+        table_->SetCell(col, row, text);
         setFocus(Qt::OtherFocusReason);
         if (onSetComboBox)
             onSetComboBox(col, row, text);
@@ -618,52 +727,15 @@ void TSortGrid::cancelCombo() {
 }
 
 void TSortGrid::toggleCheck(int col, int row) {
-    const bool checked = !IsCheckedText(table_.Cell(col, row));
-    table_.SetCell(col, row, checked ? "V" : "");
-    table_.SetModified(true);
+    if (detached())
+        return;
+    const bool checked = !IsCheckedText(table_->Cell(col, row));
+    table_->SetCell(col, row, checked ? "V" : "");
+    table_->SetModified(true);
     if (onSetChecked)
         onSetChecked(col, row, checked);
     if (onCellEdited)
         onCellEdited(col, row);
-}
-
-bool TSortGrid::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == combo_ || watched == combo_->viewport()) {
-        switch (event->type()) {
-        case QEvent::MouseButtonRelease:
-            if (watched == combo_->viewport()) {
-                // Let the list pick the entry under the mouse first.
-                QListWidgetItem* it =
-                    combo_->itemAt(static_cast<QMouseEvent*>(event)->position().toPoint());
-                if (it)
-                    combo_->setCurrentItem(it);
-                commitCombo();
-                return true;
-            }
-            break;
-        case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-                cancelCombo();
-                return true;
-            }
-            break;
-        case QEvent::KeyRelease: {
-            const int k = static_cast<QKeyEvent*>(event)->key();
-            if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Space) {
-                commitCombo();
-                return true;
-            }
-            break;
-        }
-        case QEvent::FocusOut:
-            if (watched == combo_)
-                commitCombo();
-            break;
-        default:
-            break;
-        }
-    }
-    return QTableView::eventFilter(watched, event);
 }
 
 bool TSortGrid::filterTypedKey(std::string& key) {
@@ -678,7 +750,9 @@ void TSortGrid::editorKeyDown(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 bool TSortGrid::storeEdit(int col, int row, const std::string& text) {
-    const std::string old = table_.Cell(col, row);
+    if (detached())
+        return false;
+    const std::string old = table_->Cell(col, row);
     if (old == text)
         return true;
     std::string next = text;
@@ -692,21 +766,25 @@ bool TSortGrid::storeEdit(int col, int row, const std::string& text) {
         if (next == old)
             return false;
     }
-    table_.SetCell(col, row, next);
-    table_.SetModified(true);
+    table_->SetCell(col, row, next);
+    table_->SetModified(true);
     if (onCellEdited)
         onCellEdited(col, row);
     return true;
 }
 
 void TSortGrid::keyPressEvent(QKeyEvent* event) {
+    if (detached()) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
     if (onKeyDown)
         onKeyDown(event->key(), event->modifiers());
     std::string key = typedKey(event);
     if (!editorActive() && !key.empty() && key != "\b" && key != " ") {
-        const int row = IncrementalSearchRow(table_, table_.SortOptions.SortCol, Row(), key);
+        const int row = IncrementalSearchRow(*table_, table_->SortOptions.SortCol, Row(), key);
         if (row > 0)
-            GoToCell(table_.SortOptions.SortCol, row, true);
+            GoToCell(table_->SortOptions.SortCol, row, true);
     }
     if (!key.empty() && !filterTypedKey(key)) {
         event->accept();
@@ -733,6 +811,10 @@ void TSortGrid::keyPressEvent(QKeyEvent* event) {
 }
 
 void TSortGrid::keyReleaseEvent(QKeyEvent* event) {
+    if (detached()) {
+        QTableView::keyReleaseEvent(event);
+        return;
+    }
     if (event->key() == Qt::Key_Space && !editorActive() && !event->isAutoRepeat()) {
         const int col = Col(), row = Row();
         const CellFormat f = cellFormat(col, row);
@@ -747,6 +829,10 @@ void TSortGrid::keyReleaseEvent(QKeyEvent* event) {
 }
 
 void TSortGrid::mousePressEvent(QMouseEvent* event) {
+    if (detached()) {
+        QTableView::mousePressEvent(event);
+        return;
+    }
     if (combo_->isVisible())
         commitCombo();
     const QModelIndex i = indexAt(event->position().toPoint());
@@ -766,6 +852,10 @@ void TSortGrid::mousePressEvent(QMouseEvent* event) {
 }
 
 void TSortGrid::mouseReleaseEvent(QMouseEvent* event) {
+    if (detached()) {
+        QTableView::mouseReleaseEvent(event);
+        return;
+    }
     const QModelIndex i = indexAt(event->position().toPoint());
     const bool same = i.isValid() && i == pressed_ && event->button() == Qt::LeftButton;
     QTableView::mouseReleaseEvent(event);
@@ -785,6 +875,10 @@ void TSortGrid::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TSortGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (detached()) {
+        QTableView::mouseDoubleClickEvent(event);
+        return;
+    }
     const QModelIndex i = indexAt(event->position().toPoint());
     if (i.isValid() && i != currentIndex())
         return; // a refused cell does not start an editor
@@ -806,7 +900,7 @@ void TSortGrid::currentChanged(const QModelIndex& current, const QModelIndex& pr
 
 QModelIndex TSortGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
     const QModelIndex target = QTableView::moveCursor(action, modifiers);
-    if (!target.isValid() || target == currentIndex())
+    if (!target.isValid() || target == currentIndex() || detached())
         return target;
     if (!askSelect(target.column(), target.row() + 1))
         return currentIndex();
@@ -814,7 +908,7 @@ QModelIndex TSortGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers mod
 }
 
 bool TSortGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
-    if (index.isValid()) {
+    if (index.isValid() && !detached()) {
         const CellFormat f = cellFormat(index.column(), index.row() + 1);
         if (f.Combobox || f.CheckBox) {
             if (f.Combobox && editing_ &&
@@ -832,3 +926,5 @@ void TSortGrid::tableChanged(int) {
 }
 
 } // namespace vk
+
+#include "SortGrid.moc"

@@ -27,8 +27,12 @@ public:
     explicit TSortGrid(CellTable& table, QWidget* parent = nullptr);
     ~TSortGrid() override;
 
-    CellTable& table() { return table_; }
-    TSortOptions& SortOptions() { return table_.SortOptions; }
+    // Valid while !detached().
+    CellTable& table() { return *table_; }
+    TSortOptions& SortOptions() { return table_->SortOptions; }
+    // The table was destroyed before the grid (a window's members die before its child
+    // widgets): the grid shows nothing, drops its callbacks and ignores input from then on.
+    bool detached() const { return table_ == nullptr; }
 
     // Defaults handed to the format callback.
     TAlignment AlignmentHorz = taLeftJustify;
@@ -69,8 +73,9 @@ public:
     // Opens the list on a Combobox cell; false when nothing opened.
     bool OpenComboBox(int col, int row);
 
-    // Called by the model after the table changed.
+    // Called by the model after the table changed or went away.
     void tableChanged(int row);
+    void tableGone();
 
     std::function<void(int col, int row, int state, CellFormat& format)> onGetCellFormat;
     std::function<void(int col, int row, bool& canSelect)> onSelectCell;
@@ -108,7 +113,6 @@ protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void keyboardSearch(const QString&) override {}
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class SortGridHeader;
@@ -119,7 +123,7 @@ private:
     void applyEditTriggers();
     QModelIndex indexOf(int col, int row) const;
 
-    CellTable& table_;
+    CellTable* table_;
     CellTableModel* model_;
     SortGridHeader* header_;
     SortGridDelegate* delegate_;

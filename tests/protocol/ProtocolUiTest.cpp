@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -473,6 +474,39 @@ private slots:
         QCOMPARE(qs(table.Cell(3, 1)), QStringLiteral("a"));
         grid->onGetComboBox = [](int, int, std::vector<std::string>&, int&, int&, bool&) {};
         QVERIFY(!grid->OpenComboBox(3, 1)); // an empty list opens nothing
+    }
+
+    void windowMembersMayDieBeforeThePanel() {
+        // As in a main window: the Protocol and its table are members, the panel and grid
+        // children that are deleted after them.
+        auto table = std::make_unique<CellTable>();
+        test::ScriptedDialogs dialogs;
+        auto protocol = std::make_unique<Protocol>(*table, dialogs);
+        auto window = std::make_unique<QWidget>();
+        auto* panel = new ProtocolPanel(*protocol, dialogs, nullptr, window.get());
+        QPointer<TSortGrid> grid = panel->grid();
+        window->show();
+        protocol->NewRow();
+        QCOMPARE(grid->model()->rowCount(), 1);
+        protocol.reset();
+        table.reset();
+        QVERIFY(grid->detached());
+        QCOMPARE(grid->model()->rowCount(), 0);
+        QTest::keyClick(grid, 'a'); // input after the table died is ignored
+        window->resize(500, 300);
+        window.reset(); // must not touch the dead table or protocol
+        QVERIFY(grid.isNull());
+
+        // And the other way round: a panel gone before the protocol leaves it usable.
+        CellTable t2;
+        Protocol p2(t2, dialogs);
+        {
+            QWidget w;
+            new ProtocolPanel(p2, dialogs, nullptr, &w);
+        }
+        p2.NewRow();
+        p2.statusText("ok");
+        QCOMPARE(qs(t2.Cell(0, 1)), QStringLiteral("1"));
     }
 
     void clearAnsweredNeinChangesNothing() {
