@@ -341,6 +341,14 @@ private slots:
         QVERIFY(w.table.IsRowEmpty(1));
         QVERIFY(!enabled("sbSave"));
 
+        // The context menu brings the buttons up to date before it opens.
+        w.table.SetCell(0, 1, "8");
+        QVERIFY(!enabled("sbSave"));
+        emit w.grid()->customContextMenuRequested(QPoint(5, 5));
+        QVERIFY(enabled("sbSave"));
+        QVERIFY(menu->isVisible());
+        menu->hide();
+
         // Resize rule: column 10 hidden, column 1 gets the rest.
         const auto widths = ProtocolColumnWidths(w.grid()->viewport()->width());
         QCOMPARE(w.grid()->colWidth(1), widths[1]);
@@ -384,6 +392,16 @@ private slots:
         QTest::keyClick(w.editor(), Qt::Key_Return);
         QCoreApplication::processEvents(); // the editor commits through a queued call
         QCOMPARE(qs(w.table.Cell(1, 1)), QStringLiteral("Kühn"));
+
+        // Esc in an open editor drops the typing and returns to whole-row browsing.
+        QTest::keyClick(w.grid(), 'X');
+        QVERIFY(w.editor());
+        QTest::keyClick(w.editor(), Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        QCOMPARE(qs(w.table.Cell(1, 1)), QStringLiteral("Kühn"));
+        QCOMPARE(w.protocol.mode(), Protocol::Mode::Browse);
+        QVERIFY(w.grid()->rowSelect());
+        QVERIFY(!w.grid()->editing());
     }
 
     void clickOnTimeCellSelectsRowWithoutEditor() {
