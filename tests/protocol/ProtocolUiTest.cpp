@@ -238,6 +238,34 @@ private slots:
         QCOMPARE(checks, (std::vector<bool>{true, false}));
     }
 
+    void cellValidationKeepsReplacesOrRestores() {
+        GridWindow w;
+        w.table.AddRow({"1", "alt"});
+        w.table.SetModified(false);
+        w.grid->setEditing(true);
+        w.grid->setRowSelect(false);
+        w.grid->onCellValidate = [](int, int, const std::string& old, std::string& text,
+                                    bool& valid) {
+            if (text == "leer")
+                valid = false; // no replacement: the old text comes back
+            else if (text == "klein") {
+                valid = false;
+                text = "Klein";
+            } else if (old == "x")
+                text += "!";
+        };
+        QAbstractItemModel* m = w.grid->model();
+        QVERIFY(!m->setData(m->index(0, 1), QStringLiteral("leer")));
+        QCOMPARE(qs(w.table.Cell(1, 1)), QStringLiteral("alt"));
+        QVERIFY(!w.table.Modified());
+        QVERIFY(m->setData(m->index(0, 1), QStringLiteral("klein")));
+        QCOMPARE(qs(w.table.Cell(1, 1)), QStringLiteral("Klein"));
+        QVERIFY(w.table.Modified());
+        w.table.SetCell(1, 1, "x");
+        QVERIFY(m->setData(m->index(0, 1), QStringLiteral("y")));
+        QCOMPARE(qs(w.table.Cell(1, 1)), QStringLiteral("y!"));
+    }
+
     void goToCellScrollsAndAsksTheOwner() {
         GridWindow w;
         for (int i = 1; i <= 200; ++i)
