@@ -470,6 +470,9 @@ TSortGrid::TSortGrid(CellTable& table, QWidget* parent) : QTableView(parent), ta
     combo_->hide();
 
     connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        // Rows may have moved: an open list must not store into whatever row now has its
+        // number.
+        cancelCombo();
         savedCol_ = Col();
         savedRow_ = Row();
     });

@@ -488,6 +488,14 @@ private slots:
         QVERIFY(!w.grid()->comboVisible());
         QCOMPARE(qs(w.table.Cell(3, 1)), QStringLiteral("4"));
 
+        // Rows deleted while the list is open: the list closes without storing.
+        w.table.AddRow({"2", "B", "", "6"});
+        w.click(3, 1);
+        QVERIFY(w.grid()->comboVisible());
+        w.panel->action("Zeileentfernen1")->trigger();
+        QVERIFY(!w.grid()->comboVisible());
+        QCOMPARE(qs(w.table.Cell(3, 1)), QStringLiteral("6"));
+
         // In browse mode no list is offered.
         w.click(5, 1);
         w.protocol.BrowseMode();
