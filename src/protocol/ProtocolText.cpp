@@ -128,8 +128,17 @@ bool AtomicWriteFile(const std::string& path, const std::string& bytes, FileIo& 
     if (fd < 0)
         return false;
     bool ok = writeAll(fd, bytes.data(), bytes.size(), io) && ::fsync(fd) == 0;
-    // The temporary file is created 0600; a protocol is an ordinary document.
-    ok = ::fchmod(fd, 0644) == 0 && ok;
+    // The temporary file is created 0600: give it the old file's mode, or the usual one.
+    struct stat old {};
+    mode_t mode;
+    if (::stat(path.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ok = ::fchmod(fd, mode) == 0 && ok;
     ok = ::close(fd) == 0 && ok;
     if (ok && ::rename(tmp.c_str(), path.c_str()) == 0) {
         // Make the rename itself durable.

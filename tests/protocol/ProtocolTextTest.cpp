@@ -155,8 +155,11 @@ TEST_F(TextFixture, AWriteThatFailsHalfWayLeavesTheOldFileByteForByte) {
     EXPECT_NE(status.back().find("nicht geschrieben"), std::string::npos);
 
     io.allow = -1;
+    std::filesystem::permissions(p, std::filesystem::perms(0640));
     EXPECT_TRUE(protocol.SaveFile(p));
     EXPECT_EQ(test::ReadBytes(p), ProtocolTextBytes(table));
+    EXPECT_EQ(std::filesystem::status(p).permissions(), std::filesystem::perms(0640))
+        << "the replaced file keeps its mode";
 }
 
 TEST(ProtocolFileNames, BackupBesideTheProgramOrInTheUserFolder) {
