@@ -152,6 +152,34 @@ std::vector<int> CellTable::SortByColumn(int col) {
     return order;
 }
 
+void CellTable::InsertRow(int row) {
+    if (row < 1 || row > RowCount())
+        return;
+    rows_.insert(rows_.begin() + row, std::vector<std::string>(static_cast<size_t>(cols_)));
+    SetModified(true);
+    changed(-1);
+}
+
+void CellTable::InsertColumn(int col) {
+    if (col < 0 || col > cols_)
+        return;
+    ++cols_;
+    for (auto& r : rows_)
+        r.insert(r.begin() + col, std::string());
+    SetModified(true);
+    changed(-1);
+}
+
+void CellTable::DeleteColumn(int col) {
+    if (cols_ < 2 || col < 0 || col >= cols_)
+        return;
+    --cols_;
+    for (auto& r : rows_)
+        r.erase(r.begin() + col);
+    SetModified(true);
+    changed(-1);
+}
+
 void CellTable::SetModified(bool on) {
     modified_ = on;
     if (on && onModified)

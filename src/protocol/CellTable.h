@@ -35,6 +35,12 @@ public:
     // With only one data row left, that row is emptied instead of deleted.
     void DeleteRow(int row);
     void ClearRow(int row);
+    // An empty row before `row` (1..RowCount(); RowCount() appends).
+    void InsertRow(int row);
+    // An empty column before `col` (0..ColCount()).
+    void InsertColumn(int col);
+    // Removes a column; the last one stays.
+    void DeleteColumn(int col);
 
     bool Modified() const { return modified_; }
     void SetModified(bool on);

@@ -20,6 +20,17 @@ struct CellFormat {
     bool Ellipsis = false;
 };
 
+enum TMyPrintRange { prAll, prSelected };
+struct TPrintOptions {
+    std::string JobTitle;
+    std::string PageTitle;
+    unsigned Copies = 0;
+    TMyPrintRange PrintRange = prAll;
+    int FromRow = 0;
+    int ToRow = 0;
+    unsigned PreviewPage = 0;
+};
+
 // Cell state bits handed to the format callback.
 constexpr int kCellSelected = 1;
 constexpr int kCellFocused = 2;

@@ -783,6 +783,21 @@ void TSortGrid::keyPressEvent(QKeyEvent* event) {
     }
     if (onKeyDown)
         onKeyDown(event->key(), event->modifiers());
+    if (ExtendedKeys && !editorActive() && (event->modifiers() & Qt::ControlModifier) &&
+        (event->key() == Qt::Key_Insert || event->key() == Qt::Key_Delete)) {
+        const bool columns = event->modifiers() & Qt::ShiftModifier;
+        const int col = Col(), row = Row();
+        if (event->key() == Qt::Key_Insert && columns)
+            table_->InsertColumn(col);
+        else if (event->key() == Qt::Key_Insert)
+            table_->InsertRow(row);
+        else if (columns && table_->ColCount() > 1)
+            table_->DeleteColumn(col);
+        else if (!columns && table_->RowCount() > 2)
+            table_->DeleteRow(row);
+        event->accept();
+        return;
+    }
     std::string key = typedKey(event);
     if (!editorActive() && !key.empty() && key != "\b" && key != " ") {
         const int row = IncrementalSearchRow(*table_, table_->SortOptions.SortCol, Row(), key);

@@ -34,6 +34,12 @@ public:
     // widgets): the grid shows nothing, drops its callbacks and ignores input from then on.
     bool detached() const { return table_ == nullptr; }
 
+    // Ctrl+Insert inserts a row at the current row, Ctrl+Delete deletes it (with more than 2
+    // rows); with Shift the same for columns (delete with more than 1 column).
+    bool ExtendedKeys = false;
+    // Kept with the grid's settings; the grid itself prints nothing.
+    TPrintOptions PrintOptions;
+
     // Defaults handed to the format callback.
     TAlignment AlignmentHorz = taLeftJustify;
     TVertAlignment AlignmentVert = taTopJustify;

@@ -65,6 +65,27 @@ TEST(CellTable, FindRowMatchesTheWholeTextAndCaseOnlyWhenAsked) {
     EXPECT_EQ(t.FindRow(0, "13", false), -1);
 }
 
+TEST(CellTable, InsertRowAndColumnsKeepTheOtherCells) {
+    CellTable t = tableOf({{"a", "b"}, {"1", "x"}, {"2", "y"}});
+    t.SetModified(false);
+    t.InsertRow(2);
+    EXPECT_EQ(column(t, 0), (V{"1", "", "2"}));
+    EXPECT_TRUE(t.Modified());
+    t.InsertRow(0); // the header stays first
+    t.InsertRow(99);
+    EXPECT_EQ(t.RowCount(), 4);
+    t.InsertColumn(1);
+    EXPECT_EQ(t.ColCount(), 3);
+    EXPECT_EQ(t.Cell(2, 0), "b");
+    EXPECT_EQ(t.Cell(1, 1), "");
+    t.DeleteColumn(0);
+    t.DeleteColumn(0);
+    EXPECT_EQ(t.ColCount(), 1);
+    EXPECT_EQ(t.Cell(0, 0), "b");
+    t.DeleteColumn(0);
+    EXPECT_EQ(t.ColCount(), 1) << "the last column stays";
+}
+
 TEST(CellTable, ShrinkingDropsRowsForGood) {
     CellTable t(11, 2);
     t.AddRow({"1", "A"});

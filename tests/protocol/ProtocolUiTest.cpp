@@ -266,6 +266,30 @@ private slots:
         QCOMPARE(qs(w.table.Cell(1, 1)), QStringLiteral("y!"));
     }
 
+    void extendedKeysInsertAndDeleteRowsAndColumns() {
+        GridWindow w;
+        w.table.AddRow({"1"});
+        w.table.AddRow({"2"});
+        QTest::keyClick(w.grid, Qt::Key_Insert, Qt::ControlModifier);
+        QCOMPARE(w.table.RowCount(), 3); // off by default
+        w.grid->ExtendedKeys = true;
+        w.grid->setCurrentCell(0, 2);
+        QTest::keyClick(w.grid, Qt::Key_Insert, Qt::ControlModifier);
+        QCOMPARE(w.column(0), (std::vector<std::string>{"1", "", "2"}));
+        QCOMPARE(w.grid->model()->rowCount(), 3);
+        w.grid->setCurrentCell(0, 1);
+        QTest::keyClick(w.grid, Qt::Key_Delete, Qt::ControlModifier);
+        QTest::keyClick(w.grid, Qt::Key_Delete, Qt::ControlModifier);
+        QTest::keyClick(w.grid, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(w.table.RowCount(), 2); // never below one data row
+        QTest::keyClick(w.grid, Qt::Key_Insert, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(w.table.ColCount(), 12);
+        QCOMPARE(w.grid->model()->columnCount(), 12);
+        for (int i = 0; i < 13; ++i)
+            QTest::keyClick(w.grid, Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(w.table.ColCount(), 1);
+    }
+
     void goToCellScrollsAndAsksTheOwner() {
         GridWindow w;
         for (int i = 1; i <= 200; ++i)
