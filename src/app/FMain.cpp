@@ -32,6 +32,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -137,7 +138,12 @@ TFormMain::TFormMain(Options options)
     protocolPanel_ = new ProtocolPanel(*protocol_, *dialogs_, nullptr, this);
     column->addWidget(protocolPanel_->grid(), 1);
     protocolPanel_->toolBar()->setParent(PanelLeft);
+    protocolPanel_->toolBar()->show();
+    protocolPanel_->grid()->setObjectName("SortGrid1");
+    protocolPanel_->setFolder(paths_.folder());
     statusBar()->setObjectName("StatusBar1");
+    connect(protocolPanel_, &ProtocolPanel::statusText, this,
+            [this](const QString& t) { statusBar()->showMessage(t); });
     buildImitationPanel();
     buildMenu();
     bindRace();
@@ -199,7 +205,7 @@ void TFormMain::buildTopBar() {
     auto* suffix = new QLabel(QStringLiteral("Sport"), Panel1);
     suffix->setFont(arialBold(19));
     suffix->setStyleSheet(QStringLiteral("color: #0000ff;"));
-    suffix->move(240, 10);
+    suffix->move(254, 10);
 
     eTitle = new QLineEdit(Panel1);
     eTitle->setObjectName("eTitle");
@@ -211,7 +217,7 @@ void TFormMain::buildTopBar() {
     PanelDate->setObjectName("PanelDate");
     PanelDate->setFont([] {
         QFont f(QStringLiteral("Arial"));
-        f.setPixelSize(24);
+        f.setPixelSize(20);
         return f;
     }());
     PanelDate->setAlignment(Qt::AlignCenter);
@@ -231,6 +237,7 @@ void TFormMain::buildRaceArea() {
     PanelLeft->setObjectName("PanelLeft");
     PanelLeft->setFixedHeight(265);
     PanelLeft->setFont(arialBold(19));
+    PanelLeft->installEventFilter(this);
 
     RaceControl& rc = *race_;
     FrameT1 = new TFrame1(rc.FrameT1, PanelLeft);
@@ -421,6 +428,13 @@ void TFormMain::bindRace() {
     RaceControl& rc = *race_;
     rc.onChanged = [this] { render(); };
     rc.updateProtocolButtons = [this] { protocol_->UpdateProtocolButtons(); };
+    protocol_->onStartNumber = [this](int lane, bool next, int value) {
+        LaneTimer& f = race_->frame(lane);
+        if (next)
+            f.setNextNumber(value);
+        else
+            f.setStartNumber(value);
+    };
     rc.onResetLabels = [this] {
         // The audience window's start-number labels come with its layout.
     };
@@ -431,7 +445,33 @@ void TFormMain::bindRace() {
 }
 
 void TFormMain::bindSerial() {
-    // Filled in with the serial port binding.
+    ComPort = std::make_unique<TComPort>(options_.comDriver, timers_.get());
+    SetMainWindowValues(*ComPort);
+    handOver_ = std::make_unique<QtHandOver>(*ComPort, this);
+    RaceControl& rc = *race_;
+    ComPort->OnCTS = [&rc](TComPort*) { rc.ComPortStart(); };
+    ComPort->OnDSR = [&rc](TComPort*) { rc.ComPortStop(); };
+    ComPort->OnRLSD = [&rc](TComPort*) { rc.ComPortStop(); };
+    ComPort->OnOpen = [&rc](TComPort*) { rc.ComPortOpen(); };
+    ComPort->OnClose = [&rc](TComPort*) { rc.ComPortClose(); };
+    ComPort->OnDeviceLost = [this](TComPort* p) {
+        statusBar()->showMessage(QString::fromStdString(DeviceLostText(*p)));
+    };
+    ComPort->OnDeviceBack = [this](TComPort* p) {
+        statusBar()->showMessage(QString::fromStdString(DeviceBackText(*p)));
+    };
+    rc.modemStatus = [this] { return ComPort->ModemStatus(); };
+}
+
+void TFormMain::openPort() {
+    if (ComPort->Port == 0)
+        return;
+    try {
+        ComPort->Open();
+    } catch (const std::exception&) {
+        // Without a usable port the program runs without barrier input; the hidden
+        // barrier icons are the sign.
+    }
 }
 
 // ---------------------------------------------------------------- life cycle
@@ -441,13 +481,44 @@ void TFormMain::FormCreate() {
     race_->ampelPicture = kAmpelDark;
     eTitle->setText(QStringLiteral("* * *"));
     cbKlass->setCurrentIndex(0);
+    // The stored settings are read here once the settings store exists; until then the
+    // defaults hold.
+    race_->applyWaitStart(settings_.WaitStart);
+    ComPort->Port = settings_.Port;
+    if (settings_.MonitorIndex < 0 ||
+        settings_.MonitorIndex >= static_cast<int>(QGuiApplication::screens().size()))
+        settings_.MonitorIndex = 0;
     ImageTVEin->move(ImageTVAus->pos());
     ImageTVAus->setVisible(QGuiApplication::screens().size() > 1);
+    protocolPanel_->button(QStringLiteral("sbCLS"))->setToolTip(QStringLiteral("Löschen (F8)"));
+    protocolPanel_->button(QStringLiteral("sbLoad"))->setToolTip(QStringLiteral("Öffnen"));
+    ProbeComPorts();
     TimerDateTimer();
+    openPort();
+    protocol_->FillHeaders();
+    protocolPanel_->setKlassSortEnabled(settings_.Klass);
+    backup_ = std::make_unique<BackupWriter>(
+        *protocol_, *timers_,
+        BackupFileName(paths_.folder(), paths_.title(), paths_.userDataFolder(), FileIo::system()));
+    backup_->LoadAtStartup();
+    race_->requestBackup = [this] { backup_->RequestWrite(); };
+    protocol_->UpdateProtocolButtons();
+    race_->SetButtonState(RaceControl::Button::Stop1, false);
+    race_->SetButtonState(RaceControl::Button::Stop2, false);
+    race_->SetButtonState(RaceControl::Button::Reset, false);
+    race_->lockTag = {0, 0, 0};
     render();
 }
 
-void TFormMain::FormDestroy() {}
+void TFormMain::FormDestroy() {
+    if (backup_)
+        backup_->WriteNow();
+    // The settings are written back here once the settings store exists.
+    ComPort->Close();
+    race_->requestBackup = nullptr;
+    race_->onChanged = nullptr;
+    backup_.reset();
+}
 
 void TFormMain::closeEvent(QCloseEvent* event) {
     if (race_->anyClockRunning() && !dialogs_->askYesNo("Beenden?")) {
@@ -502,6 +573,13 @@ void TFormMain::render() {
 void TFormMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     FormResize();
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+    // The race area gets its width from the window's layout after the window's own resize.
+    if (watched == PanelLeft && event->type() == QEvent::Resize)
+        FormResize();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TFormMain::FormResize() {
@@ -604,7 +682,11 @@ void TFormMain::Modus1Click() {
 }
 
 void TFormMain::bHelpClick() {
-    shell_->open(paths_.helpPage());
+    // The real desktop reports a missing page; a test's shell records what was asked.
+    if (qtShell_)
+        ShowHelpPage(paths_.helpPage(), dialogs_);
+    else
+        shell_->open(paths_.helpPage());
 }
 
 void TFormMain::bInfoClick() {
@@ -620,4 +702,10 @@ void TFormMain::bCFGClick() {
         cfgDialog_->exec();
 }
 
+} // namespace vk
+
+namespace vk {
+void TFormMain::setCfgDialog(TCfgDialog* dialog) {
+    cfgDialog_ = dialog;
+}
 } // namespace vk

@@ -66,7 +66,7 @@ public:
 
     // The windows created after this one; the main window only uses them while they live.
     void setYesNoDialog(TFDlgYesNo* dialog);
-    void setCfgDialog(TCfgDialog* dialog) { cfgDialog_ = dialog; }
+    void setCfgDialog(TCfgDialog* dialog);
     void setMonitor(TFormMonitor2* monitor);
 
     // Handlers of the shell.
@@ -103,6 +103,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildTopBar();
@@ -111,6 +112,7 @@ private:
     void buildMenu();
     void bindRace();
     void bindSerial();
+    void openPort();
     void FormCreate();
     void FormDestroy();
     void render();

@@ -4,6 +4,8 @@
 #include "config/Cfg.h"
 #include "display/FMonitor2.h"
 
+#include <QLineEdit>
+
 namespace vk {
 
 Program::Program(TFormMain::Options options)

@@ -2,6 +2,7 @@
 #include "display/Dmn_led.h"
 #include "display/FrTimer.h"
 #include "display/LbSpeedButton.h"
+#include "display/Udigit.h"
 #include "protocol/CellTable.h"
 #include "support/ManualClock.h"
 
