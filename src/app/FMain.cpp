@@ -135,7 +135,7 @@ TFormMain::TFormMain(Options options)
     column->addWidget(Panel1);
     buildRaceArea();
     column->addWidget(PanelLeft);
-    protocolPanel_ = new ProtocolPanel(*protocol_, *dialogs_, nullptr, this);
+    protocolPanel_ = new ProtocolPanel(*protocol_, *dialogs_, options_.fileChooser, this);
     column->addWidget(protocolPanel_->grid(), 1);
     protocolPanel_->toolBar()->setParent(PanelLeft);
     protocolPanel_->toolBar()->show();

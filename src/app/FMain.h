@@ -25,6 +25,7 @@ class TFDlgYesNo;
 namespace vk {
 
 class Protocol;
+class FileChooser;
 class BackupWriter;
 class ProtocolPanel;
 class TComPort;
@@ -52,6 +53,7 @@ public:
         Dialogs* dialogs = nullptr;
         Shell* shell = nullptr;
         ComDriver* comDriver = nullptr;
+        FileChooser* fileChooser = nullptr;
     };
     explicit TFormMain(Options options);
     ~TFormMain() override;
@@ -61,6 +63,7 @@ public:
     Settings& settings() { return settings_; }
     const ProgramPaths& paths() const { return paths_; }
     Protocol& protocol() { return *protocol_; }
+    ProtocolPanel& protocolPanel() { return *protocolPanel_; }
     TComPort& comPort() { return *ComPort; }
     QString applicationTitle() const;
 

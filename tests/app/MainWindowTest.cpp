@@ -1,16 +1,25 @@
+#include "../protocol/ScriptedFileChooser.h"
 #include "app/Program.h"
 #include "display/Dmn_led.h"
 #include "display/FrTimer.h"
 #include "display/LbSpeedButton.h"
 #include "display/Udigit.h"
 #include "protocol/CellTable.h"
+#include "protocol/ProtocolPanel.h"
+#include "protocol/SortGrid.h"
+#include "serial/Comms.h"
+#include "serial/FakeComDevice.h"
 #include "support/ManualClock.h"
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace vk;
@@ -23,6 +32,8 @@ class MainWindowTest : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> dir;
     test::ScriptedDialogs dialogs;
+    test::ScriptedFileChooser chooser;
+    FakeComDriver driver;
     std::unique_ptr<Program> program;
 
     std::string exe() const { return dir->filePath(QStringLiteral("Velkoran")).toStdString(); }
@@ -31,6 +42,8 @@ private:
         TFormMain::Options o;
         o.executablePath = exe();
         o.dialogs = &dialogs;
+        o.fileChooser = &chooser;
+        o.comDriver = &driver;
         program = std::make_unique<Program>(o);
         TFormMain& w = program->main();
         w.show();
@@ -40,6 +53,10 @@ private:
     }
     void key(TFormMain& w, int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
         QTest::keyClick(&w, static_cast<Qt::Key>(k), m);
+    }
+    QByteArray backupFile() {
+        QFile f(dir->filePath(QStringLiteral("Velkoran-Sicherungsdatei.txt")));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     std::string cell(int col, int row) { return program->main().table().Cell(col, row); }
     int rowOf(int number) {
@@ -51,6 +68,7 @@ private slots:
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
         dialogs = {};
+        chooser = {};
     }
     void cleanup() {
         program.reset();
@@ -148,6 +166,88 @@ private slots:
         dialogs.questions.clear();
         QVERIFY(w.close());
         QVERIFY(dialogs.questions.empty());
+    }
+
+    void raceSurvivesARestartThroughTheBackup() {
+        {
+            TFormMain& w = start();
+            key(w, Qt::Key_F5);
+            QTest::qWait(20);
+            key(w, Qt::Key_F9);
+            key(w, Qt::Key_F8);
+            QCOMPARE(cell(9, rowOf(2)), std::string("+"));
+            program.reset(); // closing the program writes the backup
+        }
+        QVERIFY(backupFile().contains("2\t \t \t \t"));
+        start();
+        QVERIFY(rowOf(1) > 0 && rowOf(2) > 0);
+        QCOMPARE(cell(9, rowOf(2)), std::string("+"));
+        QVERIFY(!cell(8, rowOf(1)).empty());
+        QVERIFY(program->main().protocolPanel().button(QStringLiteral("sbSave"))->isEnabled());
+    }
+
+    void typedNameIsInTheBackupWithoutARace() {
+        TFormMain& w = start();
+        w.menu["Neu1"]->trigger(); // Ctrl+N: a row with start number 1
+        TSortGrid* grid = w.protocolPanel().grid();
+        const QPoint p = grid->visualRect(grid->model()->index(0, 1)).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, p);
+        QTest::keyClick(grid, 'M');
+        QLineEdit* editor = nullptr;
+        for (QLineEdit* e : grid->viewport()->findChildren<QLineEdit*>())
+            if (e->isVisible())
+                editor = e;
+        QVERIFY(editor);
+        QTest::keyClicks(editor, "eier");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(cell(1, 1), std::string("Meier")); // the editor commits through a queued call
+        QTRY_VERIFY_WITH_TIMEOUT(backupFile().contains("1\tMeier\t"), 3000);
+    }
+
+    void unreadableFileOnOpenLeavesTheTable() {
+        TFormMain& w = start();
+        w.table().SetCell(0, 1, "7");
+        w.table().SetCell(1, 1, "Bleibt");
+        chooser.answers = {FileChooser::Choice{dir->path().toStdString(), 0}}; // a folder
+        QTest::mouseClick(w.protocolPanel().button(QStringLiteral("sbLoad")), Qt::LeftButton);
+        QCOMPARE(chooser.openAsked, 1);
+        QCOMPARE(cell(1, 1), std::string("Bleibt"));
+        QVERIFY(w.statusBar()->currentMessage().contains(QStringLiteral("nicht gelesen")));
+    }
+
+    void serialPortOpensAndReportsALostAndReturningDevice() {
+        const std::string path = "/fake/ttyUSB0";
+        driver.AddDevice(path);
+        TFormMain& w = start();
+        QVERIFY(!w.ImageLSstart->isVisible());
+        ComPortMap map;
+        map.entries[4] = {path, false};
+        w.comPort().PortMap = map;
+        w.comPort().Port = 5;
+        w.comPort().Open();
+        QVERIFY(w.ImageLSstart->isVisible());
+
+        // A race from the lines: arm, contact, lane 1 passes.
+        key(w, Qt::Key_F10);
+        driver.SetLines(path, kStatusCTS);
+        QTRY_VERIFY_WITH_TIMEOUT(w.race().FrameT1.clockRunning(), 3000);
+        QVERIFY(w.Led[0]->value());
+        // Served apart: a contact change and a lane change in one hand-over count no pass.
+        driver.SetLines(path, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(w.race().LastModemStatus, 0u, 3000);
+        driver.SetLines(path, kStatusRLSD);
+        QTRY_VERIFY_WITH_TIMEOUT(w.Led[1]->value(), 3000);
+
+        driver.RemoveDevice(path);
+        QTRY_COMPARE_WITH_TIMEOUT(w.statusBar()->currentMessage(),
+                                  QStringLiteral("Schnittstelle COM5 getrennt"), 3000);
+        QVERIFY(!w.comPort().Connected());
+        QVERIFY(!w.ImageLSstart->isVisible());
+        driver.AddDevice(path);
+        QTRY_COMPARE_WITH_TIMEOUT(w.statusBar()->currentMessage(),
+                                  QStringLiteral("Schnittstelle COM5 wieder verbunden"), 5000);
+        QVERIFY(w.comPort().Connected());
+        QVERIFY(w.ImageLSstart->isVisible());
     }
 };
 
