@@ -1,6 +1,7 @@
 #include "../protocol/ScriptedFileChooser.h"
 #include "app/Program.h"
 #include "display/Dmn_led.h"
+#include "display/FMonitor2.h"
 #include "display/FrTimer.h"
 #include "display/LbSpeedButton.h"
 #include "display/Udigit.h"
@@ -24,6 +25,11 @@
 
 using namespace vk;
 
+struct RecordingShell final : Shell {
+    void open(const std::string& target) override { opened.push_back(target); }
+    std::vector<std::string> opened;
+};
+
 // Each test gets a program folder of its own, so backups and settings never leak between
 // tests, and scripted answers for every question the window asks.
 class MainWindowTest : public QObject {
@@ -34,6 +40,7 @@ private:
     test::ScriptedDialogs dialogs;
     test::ScriptedFileChooser chooser;
     FakeComDriver driver;
+    RecordingShell shell;
     std::unique_ptr<Program> program;
 
     std::string exe() const { return dir->filePath(QStringLiteral("Velkoran")).toStdString(); }
@@ -44,6 +51,7 @@ private:
         o.dialogs = &dialogs;
         o.fileChooser = &chooser;
         o.comDriver = &driver;
+        o.shell = &shell;
         program = std::make_unique<Program>(o);
         TFormMain& w = program->main();
         w.show();
@@ -69,6 +77,7 @@ private slots:
         QVERIFY(dir->isValid());
         dialogs = {};
         chooser = {};
+        shell = {};
     }
     void cleanup() {
         program.reset();
@@ -248,6 +257,34 @@ private slots:
                                   QStringLiteral("Schnittstelle COM5 wieder verbunden"), 5000);
         QVERIFY(w.comPort().Connected());
         QVERIFY(w.ImageLSstart->isVisible());
+    }
+
+    void shellKeysHelpInfoAndTheAudienceWindow() {
+        TFormMain& w = start();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Velkoran v 0.5"));
+        QCOMPARE(w.eTitle->text(), QStringLiteral("* * *"));
+        key(w, Qt::Key_F1);
+        key(w, Qt::Key_I, Qt::AltModifier);
+        const std::string help = dir->filePath(QStringLiteral("Velkoran-Hilfe.html")).toStdString();
+        QCOMPARE(shell.opened, (std::vector<std::string>{help, help}));
+        key(w, Qt::Key_F3);
+        QCOMPARE(dialogs.infos.size(), size_t(1));
+        QVERIFY(QString::fromStdString(dialogs.infos[0]).contains(QStringLiteral("Velkoran")));
+
+        TFormMonitor2& m = program->monitor();
+        QVERIFY(!m.isVisible());
+        key(w, Qt::Key_M, Qt::ControlModifier);
+        QVERIFY(m.isVisible());
+        QVERIFY(w.ImageTVEin->isVisible());
+        w.eTitle->setText(QStringLiteral("Finale"));
+        QCOMPARE(m.PanelTitle->text(), QStringLiteral("Finale"));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        key(w, Qt::Key_M, Qt::ControlModifier);
+        QVERIFY(!m.isVisible());
+        QVERIFY(!w.ImageTVEin->isVisible());
+        // The date panel holds the date, three blanks and the time.
+        QVERIFY(w.PanelDate->text().contains(QStringLiteral("   ")));
     }
 };
 
