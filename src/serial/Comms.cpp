@@ -156,6 +156,17 @@ void TComPort::OpenDevice(const std::string& path) {
         throw EComState("Unable to set com state: " + SystemErrorText(e.code().value()));
     }
     connected_ = true;
+    if (timers_ && !OnRxChar) {
+        if (!purgeTimer_) {
+            purgeTimer_ = timers_->createTimer();
+            purgeTimer_->onTimer = [this] {
+                if (connected_ && device_)
+                    device_->Purge();
+            };
+        }
+        purgeTimer_->setInterval(PurgeIntervalMs);
+        purgeTimer_->setEnabled(true);
+    }
     if (OnOpen)
         OnOpen(this);
 }
@@ -170,6 +181,8 @@ void TComPort::Close() {
 }
 
 void TComPort::CloseDevice() {
+    if (purgeTimer_)
+        purgeTimer_->setEnabled(false);
     closing_ = true;
     thread_.reset();
     queue_->Cancel(this);

@@ -206,6 +206,9 @@ public:
     std::string PortName() const;
 
     static constexpr int WatchIntervalMs = 1000;
+    // Bytes nobody reads are thrown away this often: under the RTS handshake a full receive
+    // queue would lower RTS, and RTS feeds the light tree's start contact.
+    static constexpr int PurgeIntervalMs = 500;
 
 private:
     friend class TComThread;
@@ -225,6 +228,7 @@ private:
     bool closing_ = false;
     uint64_t generation_ = 0;
     std::unique_ptr<Timer> watchTimer_;
+    std::unique_ptr<Timer> purgeTimer_;
     std::string openPath_;
     std::string watchPath_;
 };

@@ -449,3 +449,25 @@ TEST_F(ComPortTest, DevicePathOverridesPortNumber) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ComPortTest, UnreadInputIsThrownAwayWhileOpenSoRtsStaysRaised) {
+    port->Open();
+    const int atOpen = driver.Purges(kPath);
+    clock.advance(TComPort::PurgeIntervalMs * 3);
+    EXPECT_EQ(driver.Purges(kPath), atOpen + 3);
+    port->Close();
+    const int atClose = driver.Purges(kPath);
+    clock.advance(TComPort::PurgeIntervalMs * 3);
+    EXPECT_EQ(driver.Purges(kPath), atClose);
+
+    // A component that reads what arrives keeps its input.
+    port->OnRxChar = [](TComPort*, uint32_t) {};
+    port->Open();
+    const int reading = driver.Purges(kPath);
+    clock.advance(TComPort::PurgeIntervalMs * 3);
+    EXPECT_EQ(driver.Purges(kPath), reading);
+}
+
+} // namespace
