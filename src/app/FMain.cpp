@@ -101,10 +101,6 @@ TLbSpeedButton* raceButton(QWidget* parent, const char* name, const QString& cap
 
 } // namespace
 
-struct RaceAreaLayout {
-    std::vector<Placement> items;
-};
-
 TFormMain::TFormMain(Options options)
     : options_(std::move(options)),
       paths_(options_.executablePath.empty() ? ProgramPaths::RunningExecutable()
@@ -435,11 +431,8 @@ void TFormMain::bindRace() {
         else
             f.setStartNumber(value);
     };
-    rc.onResetLabels = [this] {
-        // The audience window's start-number labels come with its layout.
-    };
-    rc.FrameT1.onMirror = nullptr;
-    rc.FrameT2.onMirror = nullptr;
+    // The audience window's digits and start-number labels (onMirror, onResetLabels) are
+    // bound once that window has its layout.
     rc.startSoundPath = paths_.startSound();
     rc.stopSoundPath = paths_.stopSound();
 }
