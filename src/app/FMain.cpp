@@ -1,6 +1,7 @@
 #include "app/FMain.h"
 
 #include "app/DlgYesNo.h"
+#include "app/MainLayout.h"
 #include "app/QtPlatform.h"
 #include "config/Cfg.h"
 #include "display/Dmn_led.h"
@@ -40,7 +41,6 @@ namespace vk {
 
 namespace {
 
-constexpr int kDesignWidth = 792;
 constexpr char kMakerPage[] = "https://www.quorvane.de/software";
 
 // A picture that reports clicks, for the light tree, the barrier icons and the switches.
@@ -64,14 +64,6 @@ public:
         QDesktopServices::openUrl(t.contains(QStringLiteral("://")) ? QUrl(t)
                                                                     : QUrl::fromLocalFile(t));
     }
-};
-
-// Where a control sits in the race area at the design width, and how it follows the width.
-enum class Anchor { Left, Right, Stretch, Centre };
-struct Placement {
-    QWidget* widget;
-    QRect design;
-    Anchor anchor;
 };
 
 QFont arialBold(int px) {
@@ -576,45 +568,15 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFormMain::FormResize() {
-    const int dx = PanelLeft->width() - kDesignWidth;
-    const std::vector<Placement> items = {
-        {bAvaria1, {2, 0, 84, 40}, Anchor::Left},
-        {bFehlStart1, {91, 1, 113, 40}, Anchor::Left},
-        {bSTOP1, {208, 1, 98, 40}, Anchor::Left},
-        {ImageLSstop1, {310, 11, 22, 22}, Anchor::Left},
-        {bRESET, {354, 0, 84, 40}, Anchor::Stretch},
-        {ImageLSstop2, {460, 11, 22, 22}, Anchor::Right},
-        {bSTOP2, {486, 1, 98, 40}, Anchor::Right},
-        {bFehlStart2, {588, 1, 113, 40}, Anchor::Right},
-        {bAvaria2, {706, 0, 84, 40}, Anchor::Right},
-        {FrameT1, {0, 48, 353, 143}, Anchor::Left},
-        {FrameT2, {439, 48, 353, 143}, Anchor::Right},
-        {ImageAmpel, {364, 66, 64, 64}, Anchor::Centre},
-        {ImageLSstart, {385, 155, 22, 22}, Anchor::Centre},
-        {bSTART, {354, 180, 84, 40}, Anchor::Stretch},
-        {ImageTVAus, {228, 198, 90, 20}, Anchor::Left},
-        {ImageTVEin, {228, 198, 90, 20}, Anchor::Left},
-        {protocolPanel_->toolBar(), {2, 221, 351, 43}, Anchor::Left},
-        {cbKlass, {376, 232, 41, 22}, Anchor::Centre},
-        {PanelImit, {440, 198, 349, 62}, Anchor::Right},
-        {cbAutomatisch, {46, 420, 17, 17}, Anchor::Left},
-    };
-    for (const auto& p : items) {
-        QRect r = p.design;
-        switch (p.anchor) {
-        case Anchor::Left:
-            break;
-        case Anchor::Right:
-            r.translate(dx, 0);
-            break;
-        case Anchor::Stretch:
-            r.setWidth(r.width() + dx);
-            break;
-        case Anchor::Centre:
-            r.translate(dx / 2, 0);
-            break;
-        }
-        p.widget->setGeometry(r);
+    const int areaWidth = PanelLeft->width();
+    for (const Placement& p : RaceAreaPlacements()) {
+        QWidget* w = p.name == "Panel4"
+                         ? protocolPanel_->toolBar()
+                         : PanelLeft->findChild<QWidget*>(QString::fromStdString(p.name));
+        if (!w)
+            continue;
+        const Rect r = PlaceInRaceArea(p, areaWidth);
+        w->setGeometry(r.left, r.top, r.width, r.height);
     }
     const auto widths = ProtocolColumnWidths(protocolPanel_->grid()->viewport()->width());
     for (int c = 0; c < static_cast<int>(widths.size()); ++c)
