@@ -80,16 +80,17 @@ void QtPlatformTest::enablingAnEnabledTimerDoesNotRestart() {
         if (firstFire < 0)
             firstFire = clock.elapsed();
     };
-    t->setInterval(1000);
+    t->setInterval(2000);
     clock.start();
     t->setEnabled(true);
-    QTest::qWait(600);
+    QTest::qWait(1500);
     QVERIFY(firstFire < 0);
     t->setEnabled(true);
-    t->setInterval(1000);
-    QTRY_VERIFY_WITH_TIMEOUT(firstFire >= 0, 5000);
-    // A restart at 600 ms could not fire before 1600 ms.
-    QVERIFY2(firstFire < 1450, qPrintable(QString::number(firstFire)));
+    t->setInterval(2000);
+    QTRY_VERIFY_WITH_TIMEOUT(firstFire >= 0, 8000);
+    // A restart at 1500 ms could not fire before 3500 ms; the margin leaves room for a busy
+    // machine.
+    QVERIFY2(firstFire < 3200, qPrintable(QString::number(firstFire)));
 }
 
 void QtPlatformTest::changingTheIntervalRestarts() {
