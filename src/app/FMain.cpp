@@ -463,7 +463,6 @@ void TFormMain::openPort() {
 
 void TFormMain::FormCreate() {
     setWindowTitle(applicationTitle() + QStringLiteral(" v 0.5"));
-    race_->ampelPicture = kAmpelDark;
     eTitle->setText(QStringLiteral("* * *"));
     cbKlass->setCurrentIndex(0);
     // The stored settings are read here once the settings store exists; until then the
@@ -480,18 +479,15 @@ void TFormMain::FormCreate() {
     ProbeComPorts();
     TimerDateTimer();
     openPort();
-    protocol_->FillHeaders();
     protocolPanel_->setKlassSortEnabled(settings_.Klass);
     backup_ = std::make_unique<BackupWriter>(
         *protocol_, *timers_,
         BackupFileName(paths_.folder(), paths_.title(), paths_.userDataFolder(), FileIo::system()));
     backup_->LoadAtStartup();
     race_->requestBackup = [this] { backup_->RequestWrite(); };
-    protocol_->UpdateProtocolButtons();
-    race_->SetButtonState(RaceControl::Button::Stop1, false);
-    race_->SetButtonState(RaceControl::Button::Stop2, false);
-    race_->SetButtonState(RaceControl::Button::Reset, false);
-    race_->lockTag = {0, 0, 0};
+    // The race control starts Ready: stop and reset buttons disabled, every input blocked,
+    // the light tree dark. The protocol took its header row when it was made, and the
+    // start-up read updated its buttons and selected the row.
     render();
 }
 
@@ -578,9 +574,7 @@ void TFormMain::FormResize() {
         const Rect r = PlaceInRaceArea(p, areaWidth);
         w->setGeometry(r.left, r.top, r.width, r.height);
     }
-    const auto widths = ProtocolColumnWidths(protocolPanel_->grid()->viewport()->width());
-    for (int c = 0; c < static_cast<int>(widths.size()); ++c)
-        protocolPanel_->grid()->setColumnWidth(c, widths[static_cast<size_t>(c)]);
+    // The protocol's column widths follow the grid's own resize (the protocol panel).
     eTitle->setFixedWidth(std::max(40, width() - eTitle->x() - PanelDate->width()));
     PanelDate->move(width() - PanelDate->width(), 0);
     PanelDate->setFixedHeight(38);

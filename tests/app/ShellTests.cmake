@@ -1,14 +1,6 @@
 # Tests of the shell's platform pieces: Qt timers, sound and dialogs, the yes/no dialog, and
 # the sounds and help page generated beside the program. Included from tests/app.
 
-# Until src/app defines a library of its own for these two files, the tests build them here.
-if(NOT TARGET app_platform_ui)
-  vk_ui_library(app_platform_ui
-    ${PROJECT_SOURCE_DIR}/src/app/QtPlatform.cpp
-    ${PROJECT_SOURCE_DIR}/src/app/DlgYesNo.cpp)
-  target_link_libraries(app_platform_ui PUBLIC Qt6::Multimedia platform_core)
-endif()
-
 set(VK_SHELL_PROGRAM_DIR ${CMAKE_BINARY_DIR}/src/app)
 
 vk_ui_test(shell_dialog_tests ${CMAKE_CURRENT_LIST_DIR}/shell/DlgYesNoTest.cpp)
