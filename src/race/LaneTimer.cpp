@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 namespace vk {
 
@@ -27,11 +28,14 @@ std::string fixed(long double v, int decimals, const std::string& sep) {
 } // namespace
 
 LaneTimer::LaneTimer(int lane, Deps deps)
-    : lane_(lane), d_(deps), clock_(deps.timers.createTimer()), startNumber_(lane),
-      nextNumber_(lane + 2) {
-    clock_->setInterval(10);
-    clock_->tag = lane;
-    clock_->onTimer = [this] { ClockTimer(); };
+    : lane_(lane), d_(deps), startNumber_(lane), nextNumber_(lane + 2) {}
+
+void LaneTimer::setRunning(bool on) {
+    if (on == running_)
+        return;
+    running_ = on;
+    if (onClockChanged)
+        onClockChanged();
 }
 
 void LaneTimer::ShowTime(int s, int m) {
@@ -77,7 +81,7 @@ void LaneTimer::ClockTimer() {
 }
 
 void LaneTimer::StartLane() {
-    clock_->setEnabled(true);
+    setRunning(true);
     startNumberEditable_ = false;
     numbersChanged();
 
@@ -101,7 +105,7 @@ void LaneTimer::StartLane() {
 
 void LaneTimer::StopLane() {
     StopStamp = d_.ticks.TickStamp();
-    clock_->setEnabled(false);
+    setRunning(false);
     ShowMilliseconds(TickDiff(StopStamp, d_.race.StartStamp));
     writeResults();
 }
@@ -137,7 +141,7 @@ void LaneTimer::writeResults() {
 }
 
 void LaneTimer::ResetLane() {
-    clock_->setEnabled(false);
+    setRunning(false);
     colorOn_ = {kDigitDim, kDigitDim, kDigitBright, kDigitBright, kDigitBright, kDigitBright};
     labSecColor_ = kDigitBright;
     displayChanged();
@@ -145,6 +149,12 @@ void LaneTimer::ResetLane() {
     StopStamp = d_.race.StartStamp;
     startNumberEditable_ = true;
     numbersChanged();
+}
+
+int LaneClockPeriodMs(double refreshHz) {
+    constexpr double kMaxPerSecond = 120;
+    const double hz = refreshHz > 0 ? std::min(refreshHz, kMaxPerSecond) : 60;
+    return static_cast<int>(std::ceil(1000 / hz));
 }
 
 std::string SpeedText(const RaceState& race, int lane, int64_t stopStamp, const Settings& settings,

@@ -2,7 +2,6 @@
 #include "config/Settings.h"
 #include "display/Colors.h"
 #include "platform/Tick.h"
-#include "platform/Timer.h"
 #include "protocol/CellTable.h"
 #include "race/RaceState.h"
 
@@ -25,7 +24,6 @@ public:
         const RaceState& race;
         const Settings& settings;
         TickSource& ticks;
-        TimerFactory& timers;
         CellTable& table;
     };
     LaneTimer(int lane, Deps deps);
@@ -47,7 +45,10 @@ public:
     std::string startNumberText() const { return std::to_string(startNumber_); }
     bool startNumberEditable() const { return startNumberEditable_; }
 
-    bool clockRunning() const { return clock_->enabled(); }
+    // The lane clock runs from the lane's start to its stop or reset. Its ticks come from the
+    // race control's one clock for both lanes (onClockChanged tells it), so a running race
+    // repaints both lanes in one pass.
+    bool clockRunning() const { return running_; }
     int64_t StopStamp = 0;
 
     void StartLane();
@@ -68,6 +69,8 @@ public:
     std::function<void(const std::array<int, 6>&, Color, Color)> onMirror;
     // Raised after a lane start prepared the lane's row (the protocol buttons follow it).
     std::function<void()> onRowPrepared;
+    // Raised when the lane clock starts or stops.
+    std::function<void()> onClockChanged;
 
 private:
     void writeResults();
@@ -79,10 +82,11 @@ private:
         if (onNumbersChanged)
             onNumbersChanged();
     }
+    void setRunning(bool on);
 
     int lane_;
     Deps d_;
-    std::unique_ptr<Timer> clock_;
+    bool running_ = false;
     std::array<int, 6> digits_{};
     std::array<Color, 6> colorOn_{kDigitDim,    kDigitDim,    kDigitBright,
                                   kDigitBright, kDigitBright, kDigitBright};
@@ -91,6 +95,10 @@ private:
     int nextNumber_;
     bool startNumberEditable_ = true;
 };
+
+// The lane clocks' period for a display of this refresh rate: at most one repaint per frame
+// and at most 120 a second; a display that reports no rate counts as 60 Hz.
+int LaneClockPeriodMs(double refreshHz);
 
 // The speed cell of a stopped lane, or empty when the elapsed time is zero.
 std::string SpeedText(const RaceState& race, int lane, int64_t stopStamp, const Settings& settings,

@@ -9,10 +9,11 @@ constexpr int kDefaultWaitStartMs = 3000;
 } // namespace
 
 RaceControl::RaceControl(Deps deps)
-    : FrameT1(1, {race, deps.settings, deps.ticks, deps.timers, deps.table}),
-      FrameT2(2, {race, deps.settings, deps.ticks, deps.timers, deps.table}), d_(deps),
+    : ticks_(deps.ticks), FrameT1(1, {race, deps.settings, ticks_, deps.table}),
+      FrameT2(2, {race, deps.settings, ticks_, deps.table}), d_(deps),
       lockStart_(deps.timers.createTimer()), lockStop1_(deps.timers.createTimer()),
-      lockStop2_(deps.timers.createTimer()), reset_(deps.timers.createTimer()) {
+      lockStop2_(deps.timers.createTimer()), reset_(deps.timers.createTimer()),
+      laneClock_(deps.timers.createTimer()) {
     mStart.setEnabled(true);
     mStart.action = [this] { mStartClick(); };
     mStop1.action = [this] { mStopClick(1); };
@@ -33,11 +34,15 @@ RaceControl::RaceControl(Deps deps)
     lockStop2_->onTimer = [this] { TimerGesperrtTimer(2); };
     reset_->onTimer = [this] { TimerResetTimer(); };
 
-    for (LaneTimer* f : {&FrameT1, &FrameT2})
+    laneClock_->setInterval(kLaneClockMs);
+    laneClock_->onTimer = [this] { laneClockTick(); };
+    for (LaneTimer* f : {&FrameT1, &FrameT2}) {
         f->onRowPrepared = [this] {
             if (updateProtocolButtons)
                 updateProtocolButtons();
         };
+        f->onClockChanged = [this] { laneClock_->setEnabled(anyClockRunning()); };
+    }
 
     SetButtonState(Button::Start, true);
     SetButtonState(Button::Stop1, false);
@@ -88,8 +93,15 @@ void RaceControl::mirrorCommandsToButtons() {
     SetButtonState(Button::Stop2, mStop2.enabled());
 }
 
+void RaceControl::laneClockTick() {
+    for (LaneTimer* f : {&FrameT1, &FrameT2})
+        if (f->clockRunning())
+            f->ClockTimer();
+}
+
 void RaceControl::mStartClick() {
-    race.StartStamp = d_.ticks.TickStamp();
+    const Notify n(*this);
+    race.StartStamp = ticks_.TickStamp();
     if (d_.settings.ColSpeed0 && portOpen())
         setAmpel(kAmpelGreen);
     race.FalseStartLane = 0;
@@ -115,10 +127,10 @@ void RaceControl::mStartClick() {
         mFehlstart2.setEnabled(true);
         falseStartShown = {true, true};
     }
-    notify();
 }
 
 void RaceControl::mStopClick(int lane) {
+    const Notify n(*this);
     race.StopCount += 1;
     if (race.StopCount == 1)
         race.FirstStoppedLane = lane;
@@ -141,7 +153,6 @@ void RaceControl::mStopClick(int lane) {
         ImageLSClick(kLockStart);
     SetButtonState(Button::Reset, true);
     mReset.setEnabled(bRESET.enabled);
-    notify();
 }
 
 void RaceControl::bSTARTMouseDown() {
@@ -149,12 +160,12 @@ void RaceControl::bSTARTMouseDown() {
 }
 
 void RaceControl::bSTOPMouseDown(int lane) {
+    const Notify n(*this);
     stopCommand(lane).click();
     if (!portOpen()) {
         falseStartCommand(lane).setEnabled(false);
         falseStartShown[static_cast<size_t>(lane - 1)] = false;
     }
-    notify();
 }
 
 void RaceControl::moveNumbers(LaneTimer& f) {
@@ -164,6 +175,7 @@ void RaceControl::moveNumbers(LaneTimer& f) {
 }
 
 void RaceControl::mResetClick() {
+    const Notify n(*this);
     // A lane still running is abandoned; its row keeps only the start number.
     const bool abandoned = FrameT1.clockRunning() || FrameT2.clockRunning();
     led[0] = false;
@@ -198,7 +210,6 @@ void RaceControl::mResetClick() {
     }
     if (abandoned && requestBackup)
         requestBackup();
-    notify();
 }
 
 void RaceControl::TimerResetTimer() {
@@ -209,20 +220,23 @@ void RaceControl::TimerResetTimer() {
 // ---- barrier events ----
 
 void RaceControl::ComPortStart() {
+    const AtEventTime at(*this);
     const uint32_t status = modemStatus ? modemStatus() : 0;
     if (status == LastModemStatus)
         return;
+    const Notify n(*this);
     const bool on = (status & kStatusCTS) != 0 || ImitStart;
     LastModemStatus = status;
     if (d_.settings.Alg == 0 && on)
         HandleStartContact();
-    notify();
 }
 
 void RaceControl::ComPortStop() {
+    const AtEventTime at(*this);
     const uint32_t status = modemStatus ? modemStatus() : 0;
     if (status == LastModemStatus)
         return;
+    const Notify n(*this);
     const uint32_t rising = status & ~LastModemStatus;
     const bool lane1 = (rising & kStatusRLSD) != 0 || ImitLane1;
     const bool lane2 = (rising & kStatusDSR) != 0 || ImitLane2;
@@ -234,10 +248,10 @@ void RaceControl::ComPortStop() {
         if (!(lane1 && lane2))
             CountLanePasses(lane1, lane2);
     }
-    notify();
 }
 
 void RaceControl::CountLanePasses(bool lane1, bool lane2) {
+    const Notify n(*this);
     for (int lane = 1; lane <= 2; ++lane) {
         if (!(lane == 1 ? lane1 : lane2) || TimerGesperrtStop(lane).enabled())
             continue;
@@ -246,7 +260,7 @@ void RaceControl::CountLanePasses(bool lane1, bool lane2) {
             const int k = ++race.PassCount[i];
             if (k >= 1 && k <= 4) {
                 led[static_cast<size_t>((lane - 1) * 4 + k)] = true;
-                race.PassStamp[i][static_cast<size_t>(k - 1)] = d_.ticks.TickStamp();
+                race.PassStamp[i][static_cast<size_t>(k - 1)] = ticks_.TickStamp();
             }
             if (k >= 4) {
                 stopCommand(lane).click();
@@ -256,15 +270,14 @@ void RaceControl::CountLanePasses(bool lane1, bool lane2) {
             falseStartShown[i] = true;
         }
     }
-    notify();
 }
 
 void RaceControl::ImageLSClick(int input) {
+    const Notify n(*this);
     auto& tag = lockTag[static_cast<size_t>(input)];
     tag = 1 - tag;
     if (input == kLockStart)
         setAmpel(3 * tag);
-    notify();
 }
 
 void RaceControl::LockStartContact() {
@@ -283,6 +296,7 @@ void RaceControl::LockLaneBarrier(int lane) {
 }
 
 void RaceControl::TimerGesperrtTimer(int which) {
+    const Notify n(*this);
     if (which == 0) {
         lockStart_->setEnabled(false);
         if (!armed(kLockStart) && bSTART.enabled)
@@ -292,20 +306,19 @@ void RaceControl::TimerGesperrtTimer(int which) {
         if (!armed(which) && stopButton(which).enabled)
             ImageLSClick(which);
     }
-    notify();
 }
 
 void RaceControl::ComPortOpen() {
+    const Notify n(*this);
     iconsVisible = true;
     if (d_.settings.ColSpeed0)
         ampelPicture = kAmpelRed;
-    notify();
 }
 
 void RaceControl::ComPortClose() {
+    const Notify n(*this);
     iconsVisible = false;
     ampelPicture = kAmpelDark;
-    notify();
 }
 
 // ---- start procedure ----
@@ -313,19 +326,19 @@ void RaceControl::ComPortClose() {
 void RaceControl::HandleStartContact() {
     if (lockStart_->enabled() || !armed(kLockStart))
         return;
+    const Notify n(*this);
     led[0] = true;
     mStart.click();
     if (d_.settings.ColSpeed0)
         setAmpel(kAmpelGreen);
-    notify();
 }
 
 void RaceControl::bFehlStartClick(int lane) {
+    const Notify n(*this);
     falseStartShown[static_cast<size_t>(lane - 1)] = false;
     race.FalseStartLane = lane;
     stopCommand(lane).click();
     race.FirstStoppedLane = lane == 1 ? 2 : 1;
-    notify();
 }
 
 void RaceControl::PlaySoundFile(const std::string& path) {
@@ -336,6 +349,7 @@ void RaceControl::PlaySoundFile(const std::string& path) {
 // ---- imitation ----
 
 void RaceControl::bImit1Click(int tag) {
+    const Notify n(*this);
     LastModemStatus = kImitationStatus;
     ImitStart = true;
     if (tag == 1) {
@@ -348,7 +362,6 @@ void RaceControl::bImit1Click(int tag) {
         ComPortStop();
     }
     ImitStart = ImitLane1 = ImitLane2 = false;
-    notify();
 }
 
 } // namespace vk

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace vk {
@@ -39,11 +40,26 @@ enum AmpelPicture { kAmpelRed = 0, kAmpelGreen = 1, kAmpelDark = 2, kAmpelYellow
 // The three block/arm icons: the start contact and the barriers of each lane.
 enum LockInput { kLockStart = 0, kLockLane1 = 1, kLockLane2 = 2 };
 
+// The race's time: the tick count now, except while a serial record is handled, when every
+// stamp is the tick of the moment the event thread saw the change.
+class RaceTicks final : public TickSource {
+public:
+    explicit RaceTicks(TickSource& base) : base_(base) {}
+    int64_t TickStamp() override { return pinned ? *pinned : base_.TickStamp(); }
+    std::optional<int64_t> pinned;
+
+private:
+    TickSource& base_;
+};
+
 // The whole race control of the main window: the run cycle from START through both lane
 // stops to the reset, the barrier events with their lockouts and blocking, the start
 // procedure with light tree, sounds and false start, and the barrier imitation. The ui shows
 // this state and forwards operator input; it holds no rule of its own.
 class RaceControl {
+    // Before the lane frames, which stamp with it.
+    RaceTicks ticks_;
+
 public:
     struct Deps {
         TickSource& ticks;
@@ -116,8 +132,8 @@ public:
     // Imitation.
     void bImit1Click(int tag);
     void TestLSClick() {
+        const Notify n(*this);
         panelImitVisible = !panelImitVisible;
-        notify();
     }
     bool panelImitVisible = true;
 
@@ -132,7 +148,10 @@ public:
 
     // Reads the serial port's modem-status word; 0 while none is bound.
     std::function<uint32_t()> modemStatus;
-    // Any shown state changed.
+    // The tick of the serial record being dispatched, none outside a dispatch. The barrier
+    // handlers stamp with it (the start, the passes and a stop that a pass clicks).
+    std::function<std::optional<int64_t>()> eventStamp;
+    // Any shown state changed; raised once per operation, when the outermost one ends.
     std::function<void()> onChanged;
     // The protocol's tool buttons follow the table.
     std::function<void()> updateProtocolButtons;
@@ -142,12 +161,43 @@ public:
     std::function<void()> onResetLabels;
 
     bool anyClockRunning() const { return FrameT1.clockRunning() || FrameT2.clockRunning(); }
+    // The one clock that drives both lane displays while a lane runs.
+    Timer& LaneClock() { return *laneClock_; }
+    void setLaneClockPeriod(int ms) { laneClock_->setInterval(ms); }
+    static constexpr int kLaneClockMs = 10;
 
 private:
-    void notify() {
-        if (onChanged)
-            onChanged();
-    }
+    // Held by every operation: the ui hears of the changes once, when the outermost ends.
+    class Notify {
+    public:
+        explicit Notify(RaceControl& rc) : rc_(rc) { ++rc_.notifyDepth_; }
+        ~Notify() {
+            if (--rc_.notifyDepth_ == 0 && rc_.onChanged)
+                rc_.onChanged();
+        }
+        Notify(const Notify&) = delete;
+        Notify& operator=(const Notify&) = delete;
+
+    private:
+        RaceControl& rc_;
+    };
+    // Held by the serial handlers: stamps are the record's.
+    class AtEventTime {
+    public:
+        explicit AtEventTime(RaceControl& rc) : ticks_(rc.ticks_), outer_(ticks_.pinned) {
+            if (rc.eventStamp)
+                if (const auto t = rc.eventStamp())
+                    ticks_.pinned = t;
+        }
+        ~AtEventTime() { ticks_.pinned = outer_; }
+        AtEventTime(const AtEventTime&) = delete;
+        AtEventTime& operator=(const AtEventTime&) = delete;
+
+    private:
+        RaceTicks& ticks_;
+        std::optional<int64_t> outer_;
+    };
+    void laneClockTick();
     void setAmpel(int picture) {
         ampelPicture = picture;
         ampelTag = picture;
@@ -156,7 +206,8 @@ private:
     void moveNumbers(LaneTimer& f);
 
     Deps d_;
-    std::unique_ptr<Timer> lockStart_, lockStop1_, lockStop2_, reset_;
+    std::unique_ptr<Timer> lockStart_, lockStop1_, lockStop2_, reset_, laneClock_;
+    int notifyDepth_ = 0;
 };
 
 } // namespace vk

@@ -1,4 +1,6 @@
 #pragma once
+#include "serial/LineRecord.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -24,10 +26,13 @@ struct ComSettings {
     uint32_t eventMask = 0; // system event bits (0x0008 CTS, 0x0010 DSR, 0x0020 RLSD, ...)
     int32_t readBufSize = 2048;
     int32_t writeBufSize = 2048;
+    // Nobody reads what arrives: throw it away, or the RTS handshake would lower RTS, which
+    // feeds the start contact.
+    bool discardInput = false;
 };
 
 enum class WaitResult {
-    Event,  // a selected line changed; the event bits are set
+    Event,  // a selected line changed; the record is filled
     Stop,   // a stop was requested
     Failed, // this wait failed; the device may work on the next one
     Lost,   // the device is gone (unplugged, hung up)
@@ -39,7 +44,10 @@ enum class WaitResult {
 class ComDevice {
 public:
     virtual ~ComDevice() = default;
-    virtual WaitResult WaitEvent(uint32_t eventMask, uint32_t& events) = 0;
+    // Blocks until a selected line changes; the record carries the tick and the word of the
+    // moment the thread woke. One wake-up may give several records (a pulse that was already
+    // over): the following calls return them without waiting.
+    virtual WaitResult WaitEvent(uint32_t eventMask, LineRecord& record) = 0;
     // Waits `ms` milliseconds unless a stop (Stop) or a loss (Lost) ends it first; Event when
     // the time ran out. Used to back off after failed waits.
     virtual WaitResult Idle(int ms) = 0;
@@ -50,6 +58,9 @@ public:
     virtual bool InputCount(uint32_t& count) = 0;
     // Drops what waits in the receive queue.
     virtual void Purge() = 0;
+    // True when the device throws unread input away by itself as it arrives
+    // (ComSettings::discardInput), so nobody needs to purge it on a timer.
+    virtual bool DiscardsInput() const { return false; }
 };
 
 // What the probe needs to know about a port name: where its device is and whether the

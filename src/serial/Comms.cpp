@@ -50,6 +50,8 @@ TComThread::~TComThread() {
     // catches a thread that was just entering a blocking wait when the first one came.
     queue_.ServeUntil([this] { return finished_.load(); }, [this] { device_.RequestStop(); });
     thread_.join();
+    // What the thread handed over as it ended.
+    queue_.Drain();
 }
 
 void TComThread::Start() {
@@ -68,8 +70,8 @@ void TComThread::Execute() {
     auto lost = [&] { queue_.Post(port, [port, generation] { port->DeviceLost(generation); }); };
     int failures = 0;
     for (;;) {
-        uint32_t events = 0;
-        const WaitResult r = device_.WaitEvent(mask_, events);
+        LineRecord record;
+        const WaitResult r = device_.WaitEvent(mask_, record);
         if (r == WaitResult::Stop)
             break;
         if (r == WaitResult::Lost) {
@@ -78,10 +80,12 @@ void TComThread::Execute() {
         }
         if (r == WaitResult::Event) {
             failures = 0;
-            EventMask = events;
-            queue_.Call(
-                port, [port, events] { port->DispatchEvents(events); },
-                [this] { return stop_.load(); });
+            EventMask.store(record.events);
+            auto dispatch = [port, record] { port->DispatchEvent(record); };
+            if (queue_.Pending() < kMaxQueued)
+                queue_.Post(port, std::move(dispatch));
+            else
+                queue_.Call(port, std::move(dispatch), [this] { return stop_.load(); });
             continue;
         }
         // A device that fails every wait must not cost the processor: wait longer each time.
@@ -156,7 +160,7 @@ void TComPort::OpenDevice(const std::string& path) {
         throw EComState("Unable to set com state: " + SystemErrorText(e.code().value()));
     }
     connected_ = true;
-    if (timers_ && !OnRxChar) {
+    if (timers_ && !OnRxChar && !device_->DiscardsInput()) {
         if (!purgeTimer_) {
             purgeTimer_ = timers_->createTimer();
             purgeTimer_->onTimer = [this] {
@@ -193,6 +197,8 @@ void TComPort::CloseDevice() {
 }
 
 uint32_t TComPort::ModemStatus() {
+    if (dispatching_)
+        return dispatching_->status;
     uint32_t status = 0;
     if (!connected_ || !device_ || !device_->ModemStatus(status))
         return 0;
@@ -204,6 +210,22 @@ uint32_t TComPort::InputCount() {
     if (!connected_ || !device_ || !device_->InputCount(count))
         return 0;
     return count;
+}
+
+std::optional<int64_t> TComPort::EventTick() const {
+    if (dispatching_)
+        return dispatching_->tick;
+    return std::nullopt;
+}
+
+void TComPort::DispatchEvent(const LineRecord& record) {
+    struct Restore {
+        const LineRecord*& current;
+        const LineRecord* outer;
+        ~Restore() { current = outer; }
+    } restore{dispatching_, dispatching_};
+    dispatching_ = &record;
+    DispatchEvents(record.events);
 }
 
 void TComPort::DispatchEvents(uint32_t m) {
@@ -283,6 +305,7 @@ ComSettings SettingsOf(const TComPort& port) {
     s.eventMask = EventMaskOf(port.Events);
     s.readBufSize = port.ReadBufSize;
     s.writeBufSize = port.WriteBufSize;
+    s.discardInput = !port.OnRxChar;
     return s;
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -111,7 +112,9 @@ class TComPort;
 using TNotifyEvent = std::function<void(TComPort* Sender)>;
 using TRxCharEvent = std::function<void(TComPort* Sender, uint32_t InQue)>;
 
-// The event thread of one open port: waits for line changes and hands each to the ui thread.
+// The event thread of one open port: waits for line changes and hands each, as a record of the
+// moment it woke, to the ui thread. It does not wait for the ui to run it, so a busy ui never
+// delays the next stamp; only a ui that has fallen kMaxQueued records behind holds it up.
 class TComThread {
 public:
     TComThread(TComPort* port, ComDevice& device, HandOverQueue& queue, uint32_t mask,
@@ -126,11 +129,12 @@ public:
     bool Finished() const { return finished_.load(); }
 
     TComPort* const ComPort;
-    // Event bits of the last completed wait; read only during its hand-over.
-    uint32_t EventMask = 0;
+    // Event bits of the last completed wait.
+    std::atomic<uint32_t> EventMask{0};
 
     // Longest pause between two failed waits.
     static constexpr int MaxBackoffMs = 1000;
+    static constexpr size_t kMaxQueued = 1024;
 
 private:
     void Execute();
@@ -187,7 +191,10 @@ public:
 
     void Open();
     void Close();
+    // While a record is dispatched: that record's word. Otherwise the device's word now.
     uint32_t ModemStatus();
+    // The tick of the record being dispatched; none outside a dispatch.
+    std::optional<int64_t> EventTick() const;
     uint32_t InputCount();
     bool Connected() const { return connected_; }
     // True while the component waits for its lost device to come back.
@@ -195,6 +202,8 @@ public:
 
     // Runs the handlers for the event bits of one wait, in the fixed order (ui thread).
     void DispatchEvents(uint32_t eventMask);
+    // The same for a record of the event thread; its handlers read the record's word.
+    void DispatchEvent(const LineRecord& record);
 
     // The queue through which the event thread reaches the ui thread.
     HandOverQueue& HandOver() { return *queue_; }
@@ -206,8 +215,9 @@ public:
     std::string PortName() const;
 
     static constexpr int WatchIntervalMs = 1000;
-    // Bytes nobody reads are thrown away this often: under the RTS handshake a full receive
-    // queue would lower RTS, and RTS feeds the light tree's start contact.
+    // Bytes nobody reads are thrown away this often when the device cannot do it by itself:
+    // under the RTS handshake a full receive queue would lower RTS, and RTS feeds the light
+    // tree's start contact.
     static constexpr int PurgeIntervalMs = 500;
 
 private:
@@ -226,6 +236,7 @@ private:
     std::unique_ptr<TComThread> thread_;
     bool connected_ = false;
     bool closing_ = false;
+    const LineRecord* dispatching_ = nullptr;
     uint64_t generation_ = 0;
     std::unique_ptr<Timer> watchTimer_;
     std::unique_ptr<Timer> purgeTimer_;

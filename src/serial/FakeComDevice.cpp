@@ -7,19 +7,24 @@
 namespace vk {
 
 namespace {
-uint32_t EventsOfChange(uint32_t before, uint32_t after) {
-    const uint32_t changed = before ^ after;
-    uint32_t ev = 0;
-    if (changed & MS_CTS_ON)
-        ev |= EV_CTS;
-    if (changed & MS_DSR_ON)
-        ev |= EV_DSR;
-    if (changed & MS_RLSD_ON)
-        ev |= EV_RLSD;
-    if (changed & MS_RING_ON)
-        ev |= EV_RING;
-    return ev;
+
+void Count(LineCounts& c, uint32_t lines, int n) {
+    c.cts += (lines & MS_CTS_ON) ? n : 0;
+    c.dsr += (lines & MS_DSR_ON) ? n : 0;
+    c.rng += (lines & MS_RING_ON) ? n : 0;
+    c.dcd += (lines & MS_RLSD_ON) ? n : 0;
 }
+
+bool Moved(const LineCounts& a, const LineCounts& b, uint32_t watched) {
+    return ((watched & MS_CTS_ON) && a.cts != b.cts) || ((watched & MS_DSR_ON) && a.dsr != b.dsr) ||
+           ((watched & MS_RING_ON) && a.rng != b.rng) || ((watched & MS_RLSD_ON) && a.dcd != b.dcd);
+}
+
+TickSource& SystemTickSource() {
+    static SystemTicks ticks;
+    return ticks;
+}
+
 } // namespace
 
 FakeComDriver::PathState& FakeComDriver::State(const std::string& path) {
@@ -43,6 +48,8 @@ std::unique_ptr<ComDevice> FakeComDriver::Open(const std::string& path, const Co
     if (st.stateError)
         throw EComState("Unable to set com state: " + SystemErrorText(st.stateError));
     auto dev = std::make_unique<FakeComDevice>(*this, path);
+    dev->word_ = st.lines;
+    dev->counts_ = st.counts;
     st.device = dev.get();
     st.settings = s;
     st.pending = 0;
@@ -80,12 +87,22 @@ void FakeComDriver::FailState(const std::string& path, int error) {
     State(path).stateError = error;
 }
 
+void FakeComDriver::SetTicks(TickSource* ticks) {
+    std::lock_guard lock(mutex_);
+    ticks_ = ticks;
+}
+
 void FakeComDriver::SetLines(const std::string& path, uint32_t word) {
     std::lock_guard lock(mutex_);
     PathState& st = State(path);
-    if (st.device)
-        st.pending |= EventsOfChange(st.lines, word);
+    Count(st.counts, st.lines ^ word, 1);
     st.lines = word;
+    changed_.notify_all();
+}
+
+void FakeComDriver::Pulse(const std::string& path, uint32_t lines) {
+    std::lock_guard lock(mutex_);
+    Count(State(path).counts, lines, 2);
     changed_.notify_all();
 }
 
@@ -168,14 +185,21 @@ FakeComDevice::~FakeComDevice() {
     driver_.changed_.notify_all();
 }
 
-WaitResult FakeComDevice::WaitEvent(uint32_t mask, uint32_t& events) {
+WaitResult FakeComDevice::WaitEvent(uint32_t mask, LineRecord& record) {
     std::unique_lock lock(driver_.mutex_);
     auto& st = driver_.State(path_);
+    const uint32_t watched = WatchedLines(mask);
+    if (!records_.empty() && !stop_) {
+        record = records_.front();
+        records_.pop_front();
+        return WaitResult::Event;
+    }
     waiting_ = true;
     driver_.changed_.notify_all();
     // Stop is checked first: it wins over events pending at the same moment.
     driver_.changed_.wait(lock, [&] {
-        return stop_ || !st.present || st.failWaits || (!st.hold && (st.pending & mask));
+        return stop_ || !st.present || st.failWaits ||
+               (!st.hold && ((st.pending & mask) || Moved(st.counts, counts_, watched)));
     });
     waiting_ = false;
     driver_.changed_.notify_all();
@@ -185,8 +209,22 @@ WaitResult FakeComDevice::WaitEvent(uint32_t mask, uint32_t& events) {
         return WaitResult::Lost;
     if (st.failWaits)
         return WaitResult::Failed;
-    events = st.pending & mask;
+    const int64_t tick = (driver_.ticks_ ? *driver_.ticks_ : SystemTickSource()).TickStamp();
+    std::vector<LineRecord> out;
+    SplitWake(watched, word_, st.lines, &counts_, &st.counts, tick, out);
+    // Signalled events without a change of the lines.
+    if (const uint32_t signalled = st.pending & mask) {
+        if (out.empty())
+            out.push_back({signalled, st.lines, tick});
+        else
+            out.back().events |= signalled;
+    }
     st.pending = 0;
+    word_ = st.lines;
+    counts_ = st.counts;
+    records_.assign(out.begin(), out.end());
+    record = records_.front();
+    records_.pop_front();
     return WaitResult::Event;
 }
 

@@ -1,9 +1,11 @@
 #pragma once
+#include "platform/Tick.h"
 #include "serial/ComDevice.h"
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <string>
@@ -14,9 +16,11 @@ namespace vk {
 class FakeComDevice;
 
 // A scripted serial back-end for tests: devices are paths the test adds; the test sets the
-// modem lines, which completes the waits of an open device with the matching event bits, and
-// can make opens or waits fail or unplug a device. Thread-safe: the test thread scripts while
-// the event thread waits.
+// modem lines, which completes the waits of an open device like the kernel does (the device
+// keeps change counters, so a pulse that is over before the wait returns still counts), and
+// can make opens or waits fail or unplug a device. Records are stamped with the tick source
+// the test gives (the system's by default) when the wait returns. Thread-safe: the test
+// thread scripts while the event thread waits.
 class FakeComDriver final : public ComDriver {
 public:
     using ms = std::chrono::milliseconds;
@@ -31,8 +35,13 @@ public:
     void FailOpen(const std::string& path, int error);
     void FailState(const std::string& path, int error);
 
-    // Sets the modem-status word; each changed CTS/DSR/RLSD/RI bit becomes a pending event.
+    // Read from the event thread: must be thread-safe. Set before opening.
+    void SetTicks(TickSource* ticks);
+
+    // Sets the modem-status word; each changed CTS/DSR/RLSD/RI bit counts one change.
     void SetLines(const std::string& path, uint32_t modemWord);
+    // The lines (modem-word bits) come on and go off again before anyone reads them.
+    void Pulse(const std::string& path, uint32_t modemBits);
     // Pending events without a change of the word (a pulse that is already over).
     void Signal(const std::string& path, uint32_t eventBits);
     // While held, pending events do not complete a wait (a stop still does).
@@ -61,6 +70,7 @@ private:
         int openError = 0;
         int stateError = 0;
         uint32_t lines = 0;
+        LineCounts counts;
         uint32_t pending = 0;
         bool hold = false;
         bool failWaits = false;
@@ -76,6 +86,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::map<std::string, PathState> paths_;
+    TickSource* ticks_ = nullptr;
 };
 
 class FakeComDevice final : public ComDevice {
@@ -84,7 +95,7 @@ public:
         : driver_(driver), path_(std::move(path)) {}
     ~FakeComDevice() override;
 
-    WaitResult WaitEvent(uint32_t eventMask, uint32_t& events) override;
+    WaitResult WaitEvent(uint32_t eventMask, LineRecord& record) override;
     WaitResult Idle(int ms) override;
     void RequestStop() override;
     bool ModemStatus(uint32_t& status) override;
@@ -95,8 +106,13 @@ private:
     friend class FakeComDriver;
     FakeComDriver& driver_;
     const std::string path_;
-    bool stop_ = false;    // guarded by the driver's mutex
-    bool waiting_ = false; // guarded by the driver's mutex
+    // Guarded by the driver's mutex.
+    bool stop_ = false;
+    bool waiting_ = false;
+    uint32_t word_ = 0;
+    LineCounts counts_;
+    // Event thread only.
+    std::deque<LineRecord> records_;
 };
 
 } // namespace vk

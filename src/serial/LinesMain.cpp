@@ -73,18 +73,28 @@ int main(int argc, char** argv) {
     }
 
     vk::SystemTicks ticks;
-    bool changed = false;
     bool lost = false;
-    port.OnCTS = port.OnDSR = port.OnRLSD = [&](vk::TComPort*) { changed = true; };
+    auto print = [&](int64_t tick, uint32_t status) {
+        std::printf("%10lld  0x%04X  %s\n", static_cast<long long>(tick),
+                    static_cast<unsigned>(status), LinesOn(status).c_str());
+        std::fflush(stdout);
+    };
+    // One line per change, with the tick of the moment the event thread saw it; a change of
+    // several lines at once runs several handlers for the same record.
+    int64_t lastTick = -1;
+    uint32_t lastStatus = 0;
+    port.OnCTS = port.OnDSR = port.OnRLSD = [&](vk::TComPort* p) {
+        const int64_t tick = p->EventTick().value_or(ticks.TickStamp());
+        const uint32_t status = p->ModemStatus();
+        if (tick == lastTick && status == lastStatus)
+            return;
+        lastTick = tick;
+        lastStatus = status;
+        print(tick, status);
+    };
     port.OnDeviceLost = [&](vk::TComPort* p) {
         lost = true;
         std::printf("%s\n", vk::DeviceLostText(*p).c_str());
-    };
-    auto print = [&] {
-        const uint32_t status = port.ModemStatus();
-        std::printf("%10lld  0x%04X  %s\n", static_cast<long long>(ticks.TickStamp()),
-                    static_cast<unsigned>(status), LinesOn(status).c_str());
-        std::fflush(stdout);
     };
 
     struct sigaction sa {};
@@ -101,13 +111,10 @@ int main(int argc, char** argv) {
     }
     std::printf("# %s (%s): tick, status, lines on; Ctrl+C ends\n", arg.c_str(),
                 port.ResolvedPath().c_str());
-    print();
+    print(ticks.TickStamp(), port.ModemStatus());
     while (!g_stop && !lost) {
         port.HandOver().WaitPending(std::chrono::milliseconds(100));
-        changed = false;
         port.HandOver().Drain();
-        if (changed && !lost)
-            print();
     }
     port.Close();
     return lost ? 3 : 0;

@@ -2,8 +2,12 @@
 
 #include "serial/Comms.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
@@ -11,6 +15,8 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace vk {
@@ -66,6 +72,37 @@ int SystemModemIo::Counts(int fd, LineCounts& c) {
     return 0;
 }
 
+int SystemModemIo::Sleeping(int tid, int fd) {
+    return SleepingInSyscall(tid, SYS_ioctl, {static_cast<unsigned long>(fd), TIOCMIWAIT});
+}
+
+int SleepingInSyscall(int tid, long nr, std::initializer_list<unsigned long> args) {
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/self/task/%d/syscall", tid);
+    const int f = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (f < 0)
+        return -1;
+    char buf[256];
+    const ssize_t n = ::read(f, buf, sizeof buf - 1);
+    ::close(f);
+    if (n <= 0)
+        return -1;
+    buf[n] = 0;
+    // "running", or the call number and its six arguments in hex, then stack and pc.
+    char* p = buf;
+    char* end = nullptr;
+    const long got = std::strtol(p, &end, 10);
+    if (end == p || got != nr)
+        return 0;
+    for (unsigned long want : args) {
+        p = end;
+        const unsigned long arg = std::strtoul(p, &end, 16);
+        if (end == p || arg != want)
+            return 0;
+    }
+    return 1;
+}
+
 int StopSignal() {
     static const int sig = [] {
         const int s = SIGRTMIN + 6;
@@ -107,22 +144,35 @@ int LinesOfEventMask(uint32_t m) {
 
 // ---------------------------------------------------------------------------------------------
 
-LinuxComDevice::LinuxComDevice(int fd, ModemIo& io)
-    : fd_(fd), stopFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), io_(io) {
+LinuxComDevice::LinuxComDevice(int fd, ModemIo& io, TickSource& ticks, bool discardInput)
+    : fd_(fd), stopFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      armFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), io_(io), ticks_(ticks),
+      discardInput_(discardInput) {
     StopSignal();
-    if (stopFd_ < 0) {
-        const int e = errno;
-        ::close(fd_);
+    auto fail = [&](int e) {
+        for (int f : {stopFd_, armFd_, fd_})
+            if (f >= 0)
+                ::close(f);
         throw EComState("Unable to set com state: " + SystemErrorText(e));
-    }
+    };
+    if (stopFd_ < 0 || armFd_ < 0)
+        fail(errno);
     // Changes from here on count, even those before the thread's first wait.
     haveCounts_ = io_.Counts(fd_, counts_) == 0;
     int b = 0;
     if (io_.Get(fd_, b) == 0)
-        status_ = b;
+        word_ = ModemWordOf(b);
+    try {
+        guard_ = std::thread([this] { Guard(); });
+    } catch (const std::system_error& e) {
+        fail(e.code().value());
+    }
 }
 
 LinuxComDevice::~LinuxComDevice() {
+    RequestStop();
+    guard_.join();
+    ::close(armFd_);
     ::close(stopFd_);
     ::close(fd_);
 }
@@ -135,71 +185,79 @@ void LinuxComDevice::RequestStop() {
         pthread_kill(waiter_, StopSignal());
 }
 
-uint32_t LinuxComDevice::EventsOfCounts(const LineCounts& now, int lines) const {
-    uint32_t ev = 0;
-    if ((lines & TIOCM_CTS) && now.cts != counts_.cts)
-        ev |= EV_CTS;
-    if ((lines & TIOCM_DSR) && now.dsr != counts_.dsr)
-        ev |= EV_DSR;
-    if ((lines & TIOCM_CAR) && now.dcd != counts_.dcd)
-        ev |= EV_RLSD;
-    if ((lines & TIOCM_RNG) && now.rng != counts_.rng)
-        ev |= EV_RING;
-    return ev;
+bool LinuxComDevice::Next(LineRecord& record) {
+    if (records_.empty())
+        return false;
+    record = records_.front();
+    records_.pop_front();
+    return true;
 }
 
-uint32_t LinuxComDevice::EventsOfStatus(int now, int lines) const {
-    const int changed = (now ^ status_) & lines;
-    uint32_t ev = 0;
-    if (changed & TIOCM_CTS)
-        ev |= EV_CTS;
-    if (changed & TIOCM_DSR)
-        ev |= EV_DSR;
-    if (changed & TIOCM_CAR)
-        ev |= EV_RLSD;
-    if (changed & TIOCM_RNG)
-        ev |= EV_RING;
-    return ev;
+int LinuxComDevice::Collect(int64_t tick, const LineCounts* now) {
+    int b = 0;
+    if (const int r = io_.Get(fd_, b))
+        return r;
+    const uint32_t word = ModemWordOf(b);
+    std::vector<LineRecord> out;
+    SplitWake(watched_, word_, word, now ? &counts_ : nullptr, now, tick, out);
+    if (now)
+        counts_ = *now;
+    word_ = word;
+    records_.insert(records_.end(), out.begin(), out.end());
+    return 0;
 }
 
-WaitResult LinuxComDevice::WaitEvent(uint32_t eventMask, uint32_t& events) {
+bool LinuxComDevice::CountsMoved(const LineCounts& a, const LineCounts& b) const {
+    return ((lines_ & TIOCM_CTS) && a.cts != b.cts) || ((lines_ & TIOCM_DSR) && a.dsr != b.dsr) ||
+           ((lines_ & TIOCM_CAR) && a.dcd != b.dcd) || ((lines_ & TIOCM_RNG) && a.rng != b.rng);
+}
+
+WaitResult LinuxComDevice::WaitEvent(uint32_t eventMask, LineRecord& record) {
+    if (Next(record))
+        return WaitResult::Event;
     if (!haveWaiter_.load()) {
         waiter_ = pthread_self();
+        waiterTid_.store(static_cast<int>(gettid()));
         sigset_t set;
         sigemptyset(&set);
         sigaddset(&set, StopSignal());
         pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
         haveWaiter_.store(true);
     }
-    const int lines = LinesOfEventMask(eventMask);
-    if (lines == 0)
+    lines_ = LinesOfEventMask(eventMask);
+    watched_ = WatchedLines(eventMask);
+    if (lines_ == 0)
         return Sleep(-1, true); // nothing this back-end can watch: wait for stop or loss
     for (;;) {
         if (stop_.load())
             return WaitResult::Stop;
         if (polling_.load())
-            return PollLines(lines, events);
-        // Changes while the last hand-over ran happened before this wait: the counters still
-        // show them.
+            return PollLines(record);
+        // Changes since the last look (while the records were made, or in the entry gap of
+        // the last wait) still show in the counters.
         if (haveCounts_) {
+            const int64_t tick = ticks_.TickStamp();
             LineCounts now;
             const int r = io_.Counts(fd_, now);
-            if (r == 0) {
-                const uint32_t ev = EventsOfCounts(now, lines);
-                counts_ = now;
-                if (ev) {
-                    events = ev;
+            if (r == 0 && CountsMoved(now, counts_)) {
+                const int e = Collect(tick, &now);
+                if (e)
+                    return IsLost(e) ? WaitResult::Lost : WaitResult::Failed;
+                if (Next(record))
                     return WaitResult::Event;
-                }
-            } else if (IsLost(r)) {
+            } else if (r != 0 && IsLost(r)) {
                 return WaitResult::Lost;
-            } else {
+            } else if (r != 0) {
                 haveCounts_ = false;
             }
         }
+        if (haveCounts_)
+            Arm();
         inWait_.store(true);
-        const int r = stop_.load() ? EINTR : io_.Wait(fd_, lines);
+        const int r = stop_.load() ? EINTR : io_.Wait(fd_, lines_);
         inWait_.store(false);
+        const int64_t tick = ticks_.TickStamp();
+        Disarm();
         if (r == EINTR)
             continue;
         if (IsUnsupported(r)) {
@@ -210,48 +268,27 @@ WaitResult LinuxComDevice::WaitEvent(uint32_t eventMask, uint32_t& events) {
             return WaitResult::Lost;
         if (r != 0)
             return WaitResult::Failed;
-        uint32_t ev = 0;
-        if (haveCounts_) {
-            LineCounts now;
-            if (io_.Counts(fd_, now) == 0) {
-                ev = EventsOfCounts(now, lines);
-                counts_ = now;
-            }
-        }
-        int b = 0;
-        if (io_.Get(fd_, b) == 0) {
-            if (!ev)
-                ev = EventsOfStatus(b, lines);
-            status_ = b;
-        }
+        LineCounts now;
+        const bool counted = haveCounts_ && io_.Counts(fd_, now) == 0;
+        if (const int e = Collect(tick, counted ? &now : nullptr))
+            return IsLost(e) ? WaitResult::Lost : WaitResult::Failed;
         // A wake-up that shows no change would turn into a busy loop if it repeats.
-        if (!ev)
+        if (!Next(record))
             return WaitResult::Failed;
-        events = ev;
         return WaitResult::Event;
     }
 }
 
-WaitResult LinuxComDevice::PollLines(int lines, uint32_t& events) {
+WaitResult LinuxComDevice::PollLines(LineRecord& record) {
     for (;;) {
-        int b = 0;
-        const int r = io_.Get(fd_, b);
-        if (r != 0)
-            return IsLost(r) ? WaitResult::Lost : WaitResult::Failed;
-        uint32_t ev = EventsOfStatus(b, lines);
-        status_ = b;
+        const int64_t tick = ticks_.TickStamp();
         // Where the counters work they also catch pulses shorter than a polling period.
-        if (haveCounts_) {
-            LineCounts now;
-            if (io_.Counts(fd_, now) == 0) {
-                ev |= EventsOfCounts(now, lines);
-                counts_ = now;
-            }
-        }
-        if (ev) {
-            events = ev;
+        LineCounts now;
+        const bool counted = haveCounts_ && io_.Counts(fd_, now) == 0;
+        if (const int e = Collect(tick, counted ? &now : nullptr))
+            return IsLost(e) ? WaitResult::Lost : WaitResult::Failed;
+        if (Next(record))
             return WaitResult::Event;
-        }
         const WaitResult w = Sleep(1, true);
         if (w != WaitResult::Event)
             return w;
@@ -279,6 +316,106 @@ WaitResult LinuxComDevice::Sleep(int ms, bool watchHangup) {
     }
 }
 
+// ---- the guard ------------------------------------------------------------------------------
+
+void LinuxComDevice::Arm() {
+    {
+        std::lock_guard lock(guardMutex_);
+        armed_ = true;
+        ++armSeq_;
+        baseline_ = counts_;
+    }
+    const uint64_t one = 1;
+    [[maybe_unused]] ssize_t n = ::write(armFd_, &one, sizeof one);
+}
+
+void LinuxComDevice::Disarm() {
+    std::lock_guard lock(guardMutex_);
+    armed_ = false;
+}
+
+void LinuxComDevice::Guard() {
+    bool watchInput = discardInput_;
+    int64_t resumeInput = 0; // monotonic ms after a discard
+    for (;;) {
+        int64_t nowMs = 0;
+        {
+            timespec ts{};
+            clock_gettime(CLOCK_MONOTONIC, &ts);
+            nowMs = static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+        }
+        const bool input = watchInput && nowMs >= resumeInput;
+        const int timeout = watchInput && !input ? static_cast<int>(resumeInput - nowMs) : -1;
+        struct pollfd p[3] = {{stopFd_, POLLIN, 0}, {armFd_, POLLIN, 0}, {fd_, POLLIN, 0}};
+        const int n = poll(p, input ? 3 : 2, timeout);
+        if (stop_.load())
+            return;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return; // nothing sensible is left to do; the event thread goes on alone
+        }
+        if (p[1].revents & POLLIN) {
+            uint64_t v = 0;
+            [[maybe_unused]] ssize_t r = ::read(armFd_, &v, sizeof v);
+            CheckGap();
+        }
+        if (input && p[2].revents) {
+            if (p[2].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+                watchInput = false; // the event thread reports the loss
+            } else if (p[2].revents & POLLIN) {
+                FlushInput(fd_);
+                resumeInput = nowMs + kDiscardPauseMs;
+            }
+        }
+    }
+}
+
+bool LinuxComDevice::Pause(int us) {
+    struct pollfd p = {stopFd_, POLLIN, 0};
+    const timespec ts{us / 1000000, (us % 1000000) * 1000L};
+    ppoll(&p, 1, &ts, nullptr);
+    return !stop_.load();
+}
+
+void LinuxComDevice::CheckGap() {
+    uint64_t seq = 0;
+    LineCounts baseline;
+    {
+        std::lock_guard lock(guardMutex_);
+        if (!armed_)
+            return;
+        seq = armSeq_;
+        baseline = baseline_;
+    }
+    auto current = [&] {
+        std::lock_guard lock(guardMutex_);
+        return armed_ && armSeq_ == seq;
+    };
+    // Only once the thread sleeps in the wait has the kernel taken its snapshot; a change
+    // after that wakes the wait by itself, one before it shows here.
+    int waitedUs = 0;
+    for (int pauseUs = 20;;) {
+        if (!current())
+            return;
+        const int sleeping = io_.Sleeping(waiterTid_.load(), fd_);
+        if (sleeping > 0 || (sleeping < 0 && waitedUs >= kGuessEnteredUs))
+            break;
+        if (!Pause(pauseUs))
+            return;
+        waitedUs += pauseUs;
+        pauseUs = std::min(pauseUs * 2, 1000);
+    }
+    LineCounts now;
+    if (io_.Counts(fd_, now) != 0 || !CountsMoved(now, baseline))
+        return;
+    std::lock_guard lock(guardMutex_);
+    if (armed_ && armSeq_ == seq) {
+        gapCatches_.fetch_add(1);
+        pthread_kill(waiter_, StopSignal());
+    }
+}
+
 bool LinuxComDevice::ModemStatus(uint32_t& status) {
     int b = 0;
     if (io_.Get(fd_, b) != 0)
@@ -301,7 +438,15 @@ void LinuxComDevice::Purge() {
 
 // ---------------------------------------------------------------------------------------------
 
-LinuxComDriver::LinuxComDriver(ModemIo& io) : io_(io) {}
+namespace {
+TickSource& SystemTickSource() {
+    static SystemTicks ticks;
+    return ticks;
+}
+} // namespace
+
+LinuxComDriver::LinuxComDriver(ModemIo& io, TickSource* ticks)
+    : io_(io), ticks_(ticks ? *ticks : SystemTickSource()) {}
 
 LinuxComDriver& LinuxComDriver::Default() {
     static LinuxComDriver driver;
@@ -328,7 +473,7 @@ std::unique_ptr<ComDevice> LinuxComDriver::Open(const std::string& path, const C
         ::close(fd);
         throw EComState("Unable to set com state: " + SystemErrorText(e));
     }
-    return std::make_unique<LinuxComDevice>(fd, io_);
+    return std::make_unique<LinuxComDevice>(fd, io_, ticks_, s.discardInput);
 }
 
 bool LinuxComDriver::Probe(const ComPortEntry& entry) {

@@ -4,6 +4,7 @@
 #include "serial/FakeComDevice.h"
 
 #include <chrono>
+#include <thread>
 
 namespace vk::test {
 
@@ -18,6 +19,7 @@ protected:
 
     SerialRace() {
         driver.AddDevice(kPath);
+        driver.SetTicks(&clock);
         SetMainWindowValues(port);
         ComPortMap map;
         map.entries[4] = {kPath, false};
@@ -29,6 +31,7 @@ protected:
         port.OnOpen = [this](TComPort*) { rc.ComPortOpen(); };
         port.OnClose = [this](TComPort*) { rc.ComPortClose(); };
         rc.modemStatus = [this] { return port.ModemStatus(); };
+        rc.eventStamp = [this] { return port.EventTick(); };
     }
     ~SerialRace() override { port.Close(); }
 
@@ -37,6 +40,23 @@ protected:
         driver.SetLines(kPath, word);
         ASSERT_TRUE(port.HandOver().WaitPending(5s)) << "no hand-over arrived";
         port.HandOver().Drain();
+    }
+    // The device changes the lines at `sinceStart`; the ui thread does not serve it yet.
+    void changeAt(int64_t sinceStart, uint32_t word) {
+        clock.set(start + sinceStart);
+        const size_t before = port.HandOver().Pending();
+        driver.SetLines(kPath, word);
+        for (int i = 0; i < 5000 && port.HandOver().Pending() == before; ++i)
+            std::this_thread::sleep_for(1ms);
+        ASSERT_GT(port.HandOver().Pending(), before) << "no record arrived";
+    }
+    void startRace() {
+        port.Open();
+        rc.LockLSClick(kLockStart); // F10
+        start = clock.raw();
+        lines(kStatusCTS);
+        lines(0);
+        ASSERT_EQ(rc.race.StartStamp, start);
     }
     void passAt(int lane, int64_t sinceStart) {
         clock.set(start + sinceStart);
@@ -100,6 +120,62 @@ TEST_F(SerialRace, LinesThatChangeTogetherAreHandledInOneHandOver) {
     lines(kStatusCTS | kStatusRLSD);
     EXPECT_EQ(rc.LastModemStatus, kStatusCTS | kStatusRLSD);
     EXPECT_EQ(rc.race.PassCount[0], 1);
+}
+
+// The ui gets to a record late: the handler still reads the word of the record, not the lines
+// now, and stamps the pass with the record's tick, not with the time it runs.
+TEST_F(SerialRace, HandlerReadsAndStampsTheRecordNotTheMomentItRuns) {
+    startRace();
+    changeAt(500, kStatusRLSD);
+    changeAt(520, 0); // the beam is whole again before the ui looks
+    clock.set(start + 900);
+    uint32_t seen = 0;
+    port.OnRLSD = [&](TComPort* p) {
+        if (!seen)
+            seen = p->ModemStatus();
+        rc.ComPortStop();
+    };
+    port.HandOver().Drain();
+    EXPECT_EQ(seen, kStatusRLSD);
+    EXPECT_EQ(rc.race.PassCount[0], 1);
+    EXPECT_EQ(rc.race.passStamp(1, 1), start + 500);
+    // Outside a dispatch the status is the device's and a key press stamps now.
+    EXPECT_EQ(port.ModemStatus(), 0u);
+    rc.mStop1.click();
+    EXPECT_EQ(rc.FrameT1.StopStamp, start + 900);
+}
+
+// A pulse the kernel counted but that was over before the thread read the lines.
+TEST_F(SerialRace, PulseOverBeforeTheLinesAreReadIsCounted) {
+    startRace();
+    clock.set(start + 700);
+    driver.Pulse(kPath, kStatusDSR);
+    for (int i = 0; i < 500 && rc.race.PassCount[1] == 0; ++i) {
+        port.HandOver().WaitPending(10ms);
+        port.HandOver().Drain();
+    }
+    EXPECT_EQ(rc.race.PassCount[1], 1);
+    EXPECT_EQ(rc.race.passStamp(2, 1), start + 700);
+    EXPECT_TRUE(rc.led[5]);
+}
+
+// Lane 2 finishes 30 ms after lane 1 while the ui thread is busy with lane 1's stop: its
+// stop stamp is still the moment its line changed.
+TEST_F(SerialRace, FourthPassOfLaneTwoWhileTheUiIsBlockedKeepsItsStamp) {
+    startRace();
+    for (int64_t t : {500, 4000, 6000})
+        for (int lane : {1, 2})
+            passAt(lane, t + lane);
+    passAt(1, 8000);
+    ASSERT_FALSE(rc.FrameT1.clockRunning());
+    changeAt(8030, kStatusDSR);
+    changeAt(8032, 0);
+    clock.set(start + 8200); // the ui comes back
+    port.HandOver().Drain();
+    EXPECT_FALSE(rc.FrameT2.clockRunning());
+    EXPECT_EQ(rc.FrameT2.StopStamp, start + 8030);
+    EXPECT_EQ(cell(8, rowOf(2)), "8,030");
+    EXPECT_EQ(rc.FrameT2.digits(), (std::array<int, 6>{0, 0, 8, 0, 3, 0}));
 }
 
 TEST_F(SerialRace, ClosingThePortHidesTheIconsAndSilencesTheLines) {

@@ -25,6 +25,7 @@ public:
     Pty& operator=(const Pty&) = delete;
 
     const std::string& Slave() const { return slave_; }
+    int Master() const { return master_; }
     // The slave side hangs up, as a tty does when its USB adapter is pulled.
     void CloseMaster() {
         if (master_ >= 0)

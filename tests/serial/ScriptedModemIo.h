@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <ctime>
 #include <fcntl.h>
 #include <mutex>
 #include <poll.h>
@@ -19,7 +20,8 @@ using namespace std::chrono_literals;
 
 // Modem ioctls scripted by the test on top of a pseudo-terminal. Wait blocks like TIOCMIWAIT
 // in a system call (poll on a pipe), so the stop signal interrupts it the same way; like the
-// kernel it only sees changes made after it was entered.
+// kernel it only sees changes made after it was entered. A change scripted for the entry gap
+// happens inside Wait just before it takes that snapshot.
 class ScriptedModemIo final : public ModemIo {
 public:
     ScriptedModemIo() {
@@ -59,6 +61,13 @@ public:
             ++waits;
             if (waitError)
                 return waitError;
+            if (gapLines >= 0) {
+                Change(gapLines);
+                gapLines = -1;
+                timespec t{};
+                clock_gettime(CLOCK_MONOTONIC, &t);
+                gapChangeNs = static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+            }
             char buf[64];
             while (::read(pipe_[0], buf, sizeof buf) > 0) {
             }
@@ -80,14 +89,21 @@ public:
         return wakeResult;
     }
 
+    int Sleeping(int, int) override {
+        std::lock_guard lock(m_);
+        return inWait_ ? 1 : 0;
+    }
+
     void SetLines(int l) {
         std::lock_guard lock(m_);
-        const int changed = l ^ lines_;
-        counts_.cts += (changed & TIOCM_CTS) ? 1 : 0;
-        counts_.dsr += (changed & TIOCM_DSR) ? 1 : 0;
-        counts_.dcd += (changed & TIOCM_CAR) ? 1 : 0;
-        lines_ = l;
+        Change(l);
         Wake();
+    }
+    // The next Wait changes the lines to `l` as it is entered, before its snapshot: a change
+    // inside the gap between the caller's look at the counters and the wait.
+    void ChangeInEntryGap(int l) {
+        std::lock_guard lock(m_);
+        gapLines = l;
     }
     // On and off again before anyone could read the line.
     void Pulse(int line) {
@@ -118,6 +134,8 @@ public:
     int setError = 0;
     int waitError = 0;
     int wakeResult = 0;
+    int gapLines = -1;
+    int64_t gapChangeNs = 0; // CLOCK_MONOTONIC of the last change in the entry gap
     int waits = 0;
     int gets = 0;
     int interrupts = 0;
@@ -125,6 +143,13 @@ public:
 
 private:
     void Wake() { [[maybe_unused]] ssize_t n = ::write(pipe_[1], "x", 1); }
+    void Change(int l) {
+        const int changed = l ^ lines_;
+        counts_.cts += (changed & TIOCM_CTS) ? 1 : 0;
+        counts_.dsr += (changed & TIOCM_DSR) ? 1 : 0;
+        counts_.dcd += (changed & TIOCM_CAR) ? 1 : 0;
+        lines_ = l;
+    }
 
     std::mutex m_;
     std::condition_variable cv_;

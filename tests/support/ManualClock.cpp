@@ -64,7 +64,7 @@ void ManualClock::advance(int64_t ms) {
         }
         if (!next)
             break;
-        now_ = std::max(now_, next->due);
+        now_ = std::max(now_.load(), next->due);
         next->due = now_ + next->interval_;
         if (next->onTimer)
             next->onTimer();

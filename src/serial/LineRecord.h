@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+namespace vk {
+
+// Transition counters of the modem input lines, as the kernel keeps them (TIOCGICOUNT).
+struct LineCounts {
+    int cts = 0, dsr = 0, rng = 0, dcd = 0;
+    bool operator==(const LineCounts&) const = default;
+};
+
+// One change of the input lines as the event thread saw it when it woke: the system event
+// bits of the lines that changed, the modem-status word and the tick count of that moment.
+// The ui thread dispatches it whenever it gets to it; what the handlers read and stamp is
+// this record, so the ui's load does not move a stamp.
+struct LineRecord {
+    uint32_t events = 0;
+    uint32_t status = 0;
+    int64_t tick = 0;
+};
+
+// The modem-status bits of the lines a system event mask watches.
+uint32_t WatchedLines(uint32_t eventMask);
+
+// Appends the records of one wake-up: `before` is the word of the last record, `after` the
+// word read now; `then` and `now` the counters of both moments (null when the device has
+// none). A line that was off and changed more than once is a pulse that was (nearly) over
+// before the thread read the lines: it is handed over as the change it was, first a record
+// with the line on, then the current state. More changes than that within one wake-up are
+// contact bounce and count as one.
+void SplitWake(uint32_t watched, uint32_t before, uint32_t after, const LineCounts* then,
+               const LineCounts* now, int64_t tick, std::vector<LineRecord>& out);
+
+} // namespace vk
