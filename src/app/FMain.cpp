@@ -415,6 +415,8 @@ void TFormMain::buildMenu() {
 void TFormMain::bindRace() {
     RaceControl& rc = *race_;
     rc.onChanged = [this] { render(); };
+    // Both lane clocks repaint together, once per frame of the display.
+    rc.setLaneClockPeriod(LaneClockPeriodMs(screen() ? screen()->refreshRate() : 0));
     rc.updateProtocolButtons = [this] { protocol_->UpdateProtocolButtons(); };
     protocol_->onStartNumber = [this](int lane, bool next, int value) {
         LaneTimer& f = race_->frame(lane);
@@ -446,6 +448,7 @@ void TFormMain::bindSerial() {
         statusBar()->showMessage(QString::fromStdString(DeviceBackText(*p)));
     };
     rc.modemStatus = [this] { return ComPort->ModemStatus(); };
+    rc.eventStamp = [this] { return ComPort->EventTick(); };
 }
 
 void TFormMain::openPort() {
@@ -515,12 +518,18 @@ void TFormMain::render() {
     if (rendering_)
         return;
     rendering_ = true;
+    // Runs once per race operation, barrier events included: it touches only what changed,
+    // and the pictures come from their cache.
     RaceControl& rc = *race_;
     auto button = [](TLbSpeedButton* b, const ButtonState& s) {
-        b->setEnabled(s.enabled);
-        b->setColor(s.face);
-        b->setLightColor(s.light);
-        b->setShadowColor(s.shadow);
+        if (b->isEnabled() != s.enabled)
+            b->setEnabled(s.enabled);
+        if (b->color() != s.face)
+            b->setColor(s.face);
+        if (b->lightColor() != s.light)
+            b->setLightColor(s.light);
+        if (b->shadowColor() != s.shadow)
+            b->setShadowColor(s.shadow);
     };
     button(bSTART, rc.bSTART);
     button(bSTOP1, rc.bSTOP1);
@@ -536,11 +545,17 @@ void TFormMain::render() {
     menu["mFehlstart1"]->setEnabled(rc.mFehlstart1.enabled());
     menu["mFehlstart2"]->setEnabled(rc.mFehlstart2.enabled());
 
-    ImageAmpel->setPixmap(AmpelPicture(rc.ampelPicture));
+    if (ampelShown_ != rc.ampelPicture) {
+        ampelShown_ = rc.ampelPicture;
+        ImageAmpel->setPixmap(AmpelPicture(ampelShown_));
+    }
     ImageAmpel->setVisible(settings_.ColSpeed0);
     QLabel* icons[3] = {ImageLSstart, ImageLSstop1, ImageLSstop2};
-    for (int i = 0; i < 3; ++i) {
-        icons[i]->setPixmap(LockPicture(rc.lockTag[static_cast<size_t>(i)]));
+    for (size_t i = 0; i < 3; ++i) {
+        if (lockShown_[i] != rc.lockTag[i]) {
+            lockShown_[i] = rc.lockTag[i];
+            icons[i]->setPixmap(LockPicture(lockShown_[i]));
+        }
         icons[i]->setVisible(rc.iconsVisible);
     }
     for (size_t i = 0; i < Led.size(); ++i)

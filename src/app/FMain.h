@@ -142,6 +142,8 @@ private:
     QPointer<TFormMonitor2> monitor_;
     QPointer<TCfgDialog> cfgDialog_;
     bool rendering_ = false;
+    int ampelShown_ = -1;
+    std::array<int, 3> lockShown_{-1, -1, -1};
 };
 
 } // namespace vk

@@ -4,6 +4,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 #include <QRadialGradient>
 
 #include <cmath>
@@ -66,7 +67,7 @@ void QuestionMark(QPainter& p, QRectF r, QColor colour, double w) {
     p.drawEllipse(QPointF(cx, r.bottom() - w / 2), w * 0.65, w * 0.65);
 }
 
-QPixmap Sized(int w, int h, const std::function<void(QPainter&)>& draw) {
+QPixmap Draw(int w, int h, const std::function<void(QPainter&)>& draw) {
     QPixmap pm = Blank(w, h);
     QPainter p(&pm);
     Smooth(p);
@@ -74,10 +75,20 @@ QPixmap Sized(int w, int h, const std::function<void(QPainter&)>& draw) {
     return pm;
 }
 
+// Each picture is drawn once; later calls share the drawn pixmap.
+QPixmap Cached(const QString& key, int w, int h, const std::function<void(QPainter&)>& draw) {
+    QPixmap pm;
+    if (QPixmapCache::find(key, &pm))
+        return pm;
+    pm = Draw(w, h, draw);
+    QPixmapCache::insert(key, pm);
+    return pm;
+}
+
 } // namespace
 
 QPixmap AmpelPicture(int n) {
-    return Sized(32, 32, [n](QPainter& p) {
+    return Cached(QStringLiteral("vk-ampel-%1").arg(n), 32, 32, [n](QPainter& p) {
         // Housing on a post, lamps red (top), yellow, green (bottom).
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(70, 70, 70));
@@ -96,7 +107,7 @@ QPixmap AmpelPicture(int n) {
 }
 
 QPixmap LockPicture(int n) {
-    return Sized(22, 22, [n](QPainter& p) {
+    return Cached(QStringLiteral("vk-lock-%1").arg(n), 22, 22, [n](QPainter& p) {
         const QRectF disc(1.5, 1.5, 19, 19);
         Disc(p, disc, n == 0 ? QColor(215, 20, 20) : QColor(20, 160, 40));
         p.setPen(Qt::NoPen);
@@ -113,7 +124,7 @@ QPixmap LockPicture(int n) {
 namespace {
 
 QPixmap TvPicture(bool on) {
-    return Sized(90, 20, [on](QPainter& p) {
+    return Cached(QStringLiteral("vk-tv-%1").arg(on), 90, 20, [on](QPainter& p) {
         const QColor face = on ? QColor(30, 150, 50) : QColor(120, 120, 120);
         QLinearGradient g(0, 0, 0, 20);
         g.setColorAt(0.0, face.lighter(150));
@@ -149,14 +160,14 @@ QPixmap TvOnPicture() {
 }
 
 QPixmap HelpPicture() {
-    return Sized(38, 40, [](QPainter& p) {
+    return Cached(QStringLiteral("vk-help"), 38, 40, [](QPainter& p) {
         Disc(p, QRectF(3.5, 4.5, 31, 31), QColor(230, 160, 0));
         QuestionMark(p, QRectF(12, 10, 14, 20), Qt::white, 4);
     });
 }
 
 QPixmap SettingsPicture() {
-    return Sized(38, 40, [](QPainter& p) {
+    return Cached(QStringLiteral("vk-settings"), 38, 40, [](QPainter& p) {
         // A gear: a toothed wheel around a hole.
         const QPointF c(19, 20);
         QPainterPath gear;
@@ -187,7 +198,7 @@ QPixmap SettingsPicture() {
 }
 
 QPixmap InfoPicture() {
-    return Sized(38, 40, [](QPainter& p) {
+    return Cached(QStringLiteral("vk-info"), 38, 40, [](QPainter& p) {
         Disc(p, QRectF(3.5, 4.5, 31, 31), QColor(30, 90, 210));
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::white);
@@ -197,7 +208,7 @@ QPixmap InfoPicture() {
 }
 
 QPixmap QuestionPicture() {
-    return Sized(32, 32, [](QPainter& p) {
+    return Cached(QStringLiteral("vk-question"), 32, 32, [](QPainter& p) {
         Disc(p, QRectF(1.5, 1.5, 29, 29), QColor(30, 90, 210));
         QuestionMark(p, QRectF(10, 6, 12, 20), Qt::white, 3.5);
     });
@@ -375,7 +386,7 @@ QPixmap ToolPicture(const QString& name) {
         draw = DrawPrint;
     else if (name == "clear")
         draw = DrawClear;
-    return Sized(32, 32, [draw](QPainter& p) {
+    return Cached(QStringLiteral("vk-tool-") + name, 32, 32, [draw](QPainter& p) {
         if (draw)
             draw(p);
     });

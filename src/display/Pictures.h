@@ -4,7 +4,7 @@
 
 namespace vk {
 
-// Pictures of the main window, drawn by code.
+// Pictures of the main window, drawn by code once and then taken from the pixmap cache.
 
 // Light tree, 32x32: 0 red light, 1 green, 2 all dark, 3 yellow (others: dark).
 QPixmap AmpelPicture(int n);

@@ -2,6 +2,10 @@
 
 #include "serial/Comms.h"
 
+#include <algorithm>
+#include <array>
+#include <iterator>
+
 namespace vk {
 
 namespace {
@@ -18,6 +22,10 @@ constexpr Line kLines[] = {{MS_CTS_ON, EV_CTS, &LineCounts::cts},
                            {MS_RLSD_ON, EV_RLSD, &LineCounts::dcd},
                            {MS_RING_ON, EV_RING, &LineCounts::rng}};
 
+// A line that changed more often than this within one wake-up has its first changes cut: four
+// passes end a lane anyway.
+constexpr int64_t kMaxMissed = 8;
+
 } // namespace
 
 uint32_t WatchedLines(uint32_t eventMask) {
@@ -31,8 +39,11 @@ uint32_t WatchedLines(uint32_t eventMask) {
 void SplitWake(uint32_t watched, uint32_t before, uint32_t after, const LineCounts* then,
                const LineCounts* now, int64_t tick, std::vector<LineRecord>& out) {
     uint32_t events = 0;
-    uint32_t word = before;
-    for (const Line& l : kLines) {
+    // Changes of each line before the one that led to `after`.
+    std::array<int, std::size(kLines)> missed{};
+    int steps = 0;
+    for (size_t i = 0; i < std::size(kLines); ++i) {
+        const Line& l = kLines[i];
         if (!(watched & l.word))
             continue;
         const bool flipped = ((before ^ after) & l.word) != 0;
@@ -46,11 +57,21 @@ void SplitWake(uint32_t watched, uint32_t before, uint32_t after, const LineCoun
         if (n == 0)
             continue;
         events |= l.event;
-        if (n >= 2 && !(before & l.word)) {
-            word |= l.word;
-            out.push_back({l.event, word, tick});
-        }
+        int64_t m = n - 1;
+        if (m > kMaxMissed)
+            m = kMaxMissed - (m - kMaxMissed) % 2; // the same parity: it still ends at `after`
+        missed[i] = static_cast<int>(m);
+        steps = std::max(steps, missed[i]);
     }
+    // One line per record: two lines that seem to change together would be taken as one
+    // change by the handlers.
+    uint32_t word = before;
+    for (int step = 0; step < steps; ++step)
+        for (size_t i = 0; i < std::size(kLines); ++i)
+            if (missed[i] > step) {
+                word ^= kLines[i].word;
+                out.push_back({kLines[i].event, word, tick});
+            }
     if (events)
         out.push_back({events, after, tick});
 }

@@ -25,10 +25,10 @@ uint32_t WatchedLines(uint32_t eventMask);
 
 // Appends the records of one wake-up: `before` is the word of the last record, `after` the
 // word read now; `then` and `now` the counters of both moments (null when the device has
-// none). A line that was off and changed more than once is a pulse that was (nearly) over
-// before the thread read the lines: it is handed over as the change it was, first a record
-// with the line on, then the current state. More changes than that within one wake-up are
-// contact bounce and count as one.
+// none). A line the counters show changing more than once went through states that the
+// thread never read: a pulse that was over before it looked. Each of those states is handed
+// over as a record of its own, one line at a time (so a pulse is first the line on, then the
+// current state), and every pass the kernel counted reaches the handlers.
 void SplitWake(uint32_t watched, uint32_t before, uint32_t after, const LineCounts* then,
                const LineCounts* now, int64_t tick, std::vector<LineRecord>& out);
 

@@ -118,6 +118,14 @@ public:
         wakeResult = waitError = getError = EIO;
         Wake();
     }
+    // Waiting, and entered after the last change was scripted: whoever waits has seen it.
+    bool Quiet() {
+        std::lock_guard lock(m_);
+        struct pollfd p {
+            pipe_[0], POLLIN, 0
+        };
+        return inWait_ && poll(&p, 1, 0) == 0;
+    }
     bool WaitInWait(std::chrono::milliseconds timeout = 5000ms) {
         std::unique_lock lock(m_);
         return cv_.wait_for(lock, timeout, [&] { return inWait_; });
