@@ -417,6 +417,9 @@ void TFormMain::bindRace() {
     rc.onChanged = [this] { render(); };
     // Both lane clocks repaint together, once per frame of the display.
     rc.setLaneClockPeriod(LaneClockPeriodMs(screen() ? screen()->refreshRate() : 0));
+    // The race area holds the keyboard focus at the start (the keys are the window's): no
+    // text caret blinks, and wakes the program, while it waits.
+    PanelLeft->setFocus(Qt::OtherFocusReason);
     rc.updateProtocolButtons = [this] { protocol_->UpdateProtocolButtons(); };
     protocol_->onStartNumber = [this](int lane, bool next, int value) {
         LaneTimer& f = race_->frame(lane);

@@ -97,7 +97,7 @@ private:
 };
 
 // The lane clocks' period for a display of this refresh rate: at most one repaint per frame
-// and at most 120 a second; a display that reports no rate counts as 60 Hz.
+// and at most 20 a second.
 int LaneClockPeriodMs(double refreshHz);
 
 // The speed cell of a stopped lane, or empty when the elapsed time is zero.

@@ -34,7 +34,7 @@ RaceControl::RaceControl(Deps deps)
     lockStop2_->onTimer = [this] { TimerGesperrtTimer(2); };
     reset_->onTimer = [this] { TimerResetTimer(); };
 
-    laneClock_->setInterval(kLaneClockMs);
+    laneClock_->setInterval(LaneClockPeriodMs(0));
     laneClock_->onTimer = [this] { laneClockTick(); };
     for (LaneTimer* f : {&FrameT1, &FrameT2}) {
         f->onRowPrepared = [this] {

@@ -164,7 +164,6 @@ public:
     // The one clock that drives both lane displays while a lane runs.
     Timer& LaneClock() { return *laneClock_; }
     void setLaneClockPeriod(int ms) { laneClock_->setInterval(ms); }
-    static constexpr int kLaneClockMs = 10;
 
 private:
     // Held by every operation: the ui hears of the changes once, when the outermost ends.

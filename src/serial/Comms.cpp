@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <pthread.h>
 #include <system_error>
 
 namespace vk {
@@ -65,6 +66,7 @@ void TComThread::Stop() {
 }
 
 void TComThread::Execute() {
+    pthread_setname_np(pthread_self(), "vk-serial");
     TComPort* port = ComPort;
     const uint64_t generation = generation_;
     auto lost = [&] { queue_.Post(port, [port, generation] { port->DeviceLost(generation); }); };

@@ -362,6 +362,7 @@ void LinuxComDevice::Disarm() {
 }
 
 void LinuxComDevice::Guard() {
+    pthread_setname_np(pthread_self(), "vk-serial-guard");
     RaiseThreadPriority();
     bool watchInput = discardInput_;
     int64_t resumeInput = 0; // monotonic ms after a discard

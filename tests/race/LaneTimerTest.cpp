@@ -28,14 +28,21 @@ TEST_F(LaneDisplay, ClockTicksShowTheRunningTimeAndMirrorEveryShowing) {
     rc.FrameT2.onMirror = [&](const std::array<int, 6>& d, Color, Color) { mirrored.push_back(d); };
     rc.mStart.click();
     clock.advance(1234);
-    EXPECT_EQ(rc.FrameT2.digits(), (std::array<int, 6>{0, 0, 1, 2, 3, 0})); // last tick at 1230
-    ASSERT_GE(mirrored.size(), 100u);
+    // One clock for both lanes, twenty showings a second: the last at 1200.
+    EXPECT_EQ(rc.FrameT2.digits(), (std::array<int, 6>{0, 0, 1, 2, 0, 0}));
+    EXPECT_EQ(rc.FrameT1.digits(), rc.FrameT2.digits());
+    ASSERT_EQ(mirrored.size(), 24u);
     EXPECT_EQ(mirrored.back(), rc.FrameT2.digits());
     rc.mStop2.click();
     EXPECT_EQ(rc.FrameT2.digits(), (std::array<int, 6>{0, 0, 1, 2, 3, 4})); // from the stop stamp
     rc.mStop1.click();
     rc.mReset.click();
     EXPECT_EQ(mirrored.back(), (std::array<int, 6>{}));
+}
+
+TEST(LaneClockPeriod, OncePerDisplayFrameAtMostTwentyASecond) {
+    for (auto [hz, ms] : {std::pair{60.0, 50}, {144.0, 50}, {0.0, 50}, {15.0, 67}, {20.0, 50}})
+        EXPECT_EQ(LaneClockPeriodMs(hz), ms) << hz;
 }
 
 TEST_F(LaneDisplay, StartNumberIsLockedWhileTheLaneRunsAndKeptInRange) {
