@@ -233,10 +233,12 @@ int LinuxComDevice::Collect(int64_t tick, const LineCounts* now) {
     return 0;
 }
 
-bool LinuxComDevice::CountsMoved(const LineCounts& a, const LineCounts& b) const {
-    return ((lines_ & TIOCM_CTS) && a.cts != b.cts) || ((lines_ & TIOCM_DSR) && a.dsr != b.dsr) ||
-           ((lines_ & TIOCM_CAR) && a.dcd != b.dcd) || ((lines_ & TIOCM_RNG) && a.rng != b.rng);
+namespace {
+bool CountsMoved(const LineCounts& a, const LineCounts& b, int lines) {
+    return ((lines & TIOCM_CTS) && a.cts != b.cts) || ((lines & TIOCM_DSR) && a.dsr != b.dsr) ||
+           ((lines & TIOCM_CAR) && a.dcd != b.dcd) || ((lines & TIOCM_RNG) && a.rng != b.rng);
 }
+} // namespace
 
 WaitResult LinuxComDevice::WaitEvent(uint32_t eventMask, LineRecord& record) {
     if (Next(record))
@@ -266,7 +268,7 @@ WaitResult LinuxComDevice::WaitEvent(uint32_t eventMask, LineRecord& record) {
             const int64_t tick = ticks_.TickStamp();
             LineCounts now;
             const int r = io_.Counts(fd_, now);
-            if (r == 0 && CountsMoved(now, counts_)) {
+            if (r == 0 && CountsMoved(now, counts_, lines_)) {
                 const int e = Collect(tick, &now);
                 if (e)
                     return IsLost(e) ? WaitResult::Lost : WaitResult::Failed;
@@ -351,6 +353,7 @@ void LinuxComDevice::Arm() {
         armed_ = true;
         ++armSeq_;
         baseline_ = counts_;
+        baselineLines_ = lines_;
     }
     const uint64_t one = 1;
     [[maybe_unused]] ssize_t n = ::write(armFd_, &one, sizeof one);
@@ -410,12 +413,14 @@ bool LinuxComDevice::Pause(int us) {
 void LinuxComDevice::CheckGap() {
     uint64_t seq = 0;
     LineCounts baseline;
+    int lines = 0;
     {
         std::lock_guard lock(guardMutex_);
         if (!armed_)
             return;
         seq = armSeq_;
         baseline = baseline_;
+        lines = baselineLines_;
     }
     auto current = [&] {
         std::lock_guard lock(guardMutex_);
@@ -436,13 +441,11 @@ void LinuxComDevice::CheckGap() {
         pauseUs = std::min(pauseUs * 2, 1000);
     }
     LineCounts now;
-    if (io_.Counts(fd_, now) != 0 || !CountsMoved(now, baseline))
+    if (io_.Counts(fd_, now) != 0 || !CountsMoved(now, baseline, lines))
         return;
     std::lock_guard lock(guardMutex_);
-    if (armed_ && armSeq_ == seq) {
-        gapCatches_.fetch_add(1);
+    if (armed_ && armSeq_ == seq)
         pthread_kill(waiter_, StopSignal());
-    }
 }
 
 bool LinuxComDevice::ModemStatus(uint32_t& status) {

@@ -78,8 +78,6 @@ public:
     int Fd() const { return fd_; }
     // True once TIOCMIWAIT turned out to be missing and the lines are read every millisecond.
     bool Polling() const { return polling_.load(); }
-    // How often the guard found a change that the wait had missed.
-    int GapCatches() const { return gapCatches_.load(); }
 
     // Without a way to see that the event thread sleeps in its wait, the guard looks this
     // long after the thread said it would enter it.
@@ -94,7 +92,6 @@ private:
     // error of reading the word.
     int Collect(int64_t tick, const LineCounts* now);
     bool Next(LineRecord& record);
-    bool CountsMoved(const LineCounts& a, const LineCounts& b) const;
     void Arm();
     void Disarm();
     void Guard();
@@ -113,7 +110,6 @@ private:
     pthread_t waiter_{};
     std::atomic<int> waiterTid_{0};
     std::atomic<bool> polling_{false};
-    std::atomic<int> gapCatches_{0};
 
     // Event thread only.
     uint32_t watched_ = 0;
@@ -128,6 +124,7 @@ private:
     bool armed_ = false;
     uint64_t armSeq_ = 0;
     LineCounts baseline_;
+    int baselineLines_ = 0;
     std::thread guard_;
 };
 
