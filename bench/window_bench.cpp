@@ -293,7 +293,7 @@ void StopWithBigProtocol(const QString& folder) {
     Report("stop by the fourth pass, 10,000 rows", stops);
     Report("  painting after it", after);
     const Stats l = Summarize(stall);
-    std::printf("  longest ui task in the 400 ms after the stop: median %.1f max %.1f ms\n",
+    std::printf("  longest hold-up of the ui in the 400 ms after: median %.1f max %.1f ms\n",
                 l.median, l.max);
 }
 
