@@ -2,6 +2,8 @@
 
 #include "app/DlgYesNo.h"
 #include "app/MainLayout.h"
+#include "app/PagePrinter.h"
+#include "app/PublishBinder.h"
 #include "app/QtPlatform.h"
 #include "config/Cfg.h"
 #include "display/Dmn_led.h"
@@ -17,6 +19,7 @@
 #include "serial/QtHandOver.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -63,6 +66,9 @@ public:
         const QString t = QString::fromStdString(target);
         QDesktopServices::openUrl(t.contains(QStringLiteral("://")) ? QUrl(t)
                                                                     : QUrl::fromLocalFile(t));
+    }
+    void print(const std::string& page) override {
+        PrintPageWithDialog(page, QApplication::activeWindow());
     }
 };
 
@@ -129,6 +135,9 @@ TFormMain::TFormMain(Options options)
     protocolPanel_->toolBar()->show();
     protocolPanel_->grid()->setObjectName("SortGrid1");
     protocolPanel_->setFolder(paths_.folder());
+    publish_ =
+        std::make_unique<PublishBinder>(*protocolPanel_, *protocol_, *dialogs_, *shell_, paths_,
+                                        [this] { return eTitle->text().toStdString(); });
     statusBar()->setObjectName("StatusBar1");
     connect(protocolPanel_, &ProtocolPanel::statusText, this,
             [this](const QString& t) { statusBar()->showMessage(t); });

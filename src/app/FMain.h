@@ -28,6 +28,7 @@ class Protocol;
 class FileChooser;
 class BackupWriter;
 class ProtocolPanel;
+class PublishBinder;
 class TComPort;
 class ComDriver;
 class QtHandOver;
@@ -64,6 +65,7 @@ public:
     const ProgramPaths& paths() const { return paths_; }
     Protocol& protocol() { return *protocol_; }
     ProtocolPanel& protocolPanel() { return *protocolPanel_; }
+    PublishBinder& publishing() { return *publish_; }
     TComPort& comPort() { return *ComPort; }
     QString applicationTitle() const;
 
@@ -136,6 +138,7 @@ private:
     std::unique_ptr<RaceControl> race_;
     std::unique_ptr<Protocol> protocol_;
     std::unique_ptr<BackupWriter> backup_;
+    std::unique_ptr<PublishBinder> publish_;
     ProtocolPanel* protocolPanel_ = nullptr;
     std::unique_ptr<TComPort> ComPort;
     std::unique_ptr<QtHandOver> handOver_;

@@ -27,7 +27,8 @@ using namespace vk;
 
 struct RecordingShell final : Shell {
     void open(const std::string& target) override { opened.push_back(target); }
-    std::vector<std::string> opened;
+    void print(const std::string& page) override { printed.push_back(page); }
+    std::vector<std::string> opened, printed;
 };
 
 // Each test gets a program folder of its own, so backups and settings never leak between

@@ -1,0 +1,36 @@
+#include "app/PublishBinder.h"
+
+#include "platform/ProgramPaths.h"
+#include "protocol/ProtocolPage.h"
+#include "protocol/ProtocolPanel.h"
+
+namespace vk {
+
+namespace {
+
+ProtocolPublisher::Places placesOf(const ProgramPaths& paths) {
+    return {paths.title(),
+            ProtocolPageFileName(paths.folder(), paths.title(), paths.userDataFolder(),
+                                 FileIo::system().folderWritable(paths.folder())),
+            paths.userDataFolder()};
+}
+
+} // namespace
+
+PublishBinder::PublishBinder(ProtocolPanel& panel, Protocol& protocol, Dialogs& dialogs,
+                             Shell& shell, const ProgramPaths& paths,
+                             std::function<std::string()> raceTitle)
+    : publisher_(protocol, dialogs, shell, placesOf(paths)) {
+    publisher_.raceTitle = std::move(raceTitle);
+    connections_.push_back(QObject::connect(&panel, &ProtocolPanel::inetRequested, &panel,
+                                            [this](int tag) { publisher_.sbInetClick(tag); }));
+    connections_.push_back(QObject::connect(&panel, &ProtocolPanel::excelRequested, &panel,
+                                            [this] { publisher_.ExportExcel({}); }));
+}
+
+PublishBinder::~PublishBinder() {
+    for (const auto& c : connections_)
+        QObject::disconnect(c);
+}
+
+} // namespace vk

@@ -1,0 +1,220 @@
+#include "protocol/XlsxWriter.h"
+
+#include "protocol/TextCodec.h"
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vk {
+
+namespace {
+
+constexpr int kMaxSheetRows = 1048576;
+constexpr size_t kMaxCellChars = 32767;
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string cellText(const std::string& s) {
+    return IsValidUtf8(s) ? s : Windows1252ToUtf8(s);
+}
+
+std::string sheetNameFrom(const std::string& wanted) {
+    std::string name;
+    for (char ch : cellText(wanted))
+        name += ch && std::strchr("[]:*?/\\", ch) ? '_' : ch;
+    while (!name.empty() && name.front() == '\'')
+        name.erase(0, 1);
+    while (!name.empty() && name.back() == '\'')
+        name.pop_back();
+    name = FirstChars(name, 31);
+    return name.empty() ? "Tabelle1" : name;
+}
+
+// Renames the finished temporary file over `path`, with the old file's mode kept.
+bool replaceWith(const std::string& tmp, const std::string& path) {
+    const int fd = ::open(tmp.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = ::fsync(fd) == 0;
+    struct stat old {};
+    mode_t mode;
+    if (::stat(path.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ok = ::fchmod(fd, mode) == 0 && ok;
+    ::close(fd);
+    if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0)
+        return false;
+    const int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+} // namespace
+
+bool SpreadsheetNumber(const std::string& text, char sep, double& value, int& decimals) {
+    size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative)
+        i = 1;
+    const size_t intStart = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+        ++i;
+    const size_t intDigits = i - intStart;
+    // No leading zeros ("007" stays text), at least one digit before the separator.
+    if (intDigits == 0 || (intDigits > 1 && text[intStart] == '0'))
+        return false;
+    size_t fracDigits = 0;
+    if (i < text.size() && text[i] == sep) {
+        ++i;
+        const size_t fracStart = i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            ++i;
+        fracDigits = i - fracStart;
+        if (fracDigits == 0)
+            return false;
+    }
+    // Beyond 15 digits a double no longer gives the text back.
+    if (i != text.size() || intDigits + fracDigits > 15)
+        return false;
+    std::string plain = text;
+    if (fracDigits > 0)
+        plain[intStart + intDigits] = '.';
+    double v = 0;
+    const auto res = std::from_chars(plain.data(), plain.data() + plain.size(), v);
+    if (res.ec != std::errc() || res.ptr != plain.data() + plain.size())
+        return false;
+    if (negative && v == 0)
+        return false; // "-0" would come back as "0"
+    value = v;
+    decimals = static_cast<int>(fracDigits);
+    return true;
+}
+
+std::vector<double> XlsxColumnWidths(const CellTable& table) {
+    std::vector<double> widths;
+    for (int c = 0; c < table.ColCount(); ++c) {
+        double w = 0;
+        for (int r = 0; r < table.RowCount(); ++r) {
+            // The bold header needs a little more room.
+            const double k = r == 0 ? 1.15 : 1.0;
+            w = std::max(w, static_cast<double>(CharCount(cellText(table.Cell(c, r)))) * k);
+        }
+        widths.push_back(std::clamp(w + 2.0, 4.0, 80.0));
+    }
+    return widths;
+}
+
+bool WriteXlsx(const CellTable& table, const WorkbookInfo& info, const std::string& path,
+               std::string& error) {
+    if (table.RowCount() > kMaxSheetRows) {
+        error = "mehr Zeilen, als eine Tabelle fassen kann";
+        return false;
+    }
+    std::string tmp = JoinPath(folderOf(path), ".vk-write-XXXXXX");
+    const int fd = ::mkstemp(tmp.data());
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    ::close(fd);
+
+    lxw_workbook* wb = workbook_new(tmp.c_str());
+    if (!wb) {
+        ::unlink(tmp.c_str());
+        error = "die Arbeitsmappe konnte nicht angelegt werden";
+        return false;
+    }
+    const std::string sheetName = sheetNameFrom(info.sheetName);
+    lxw_worksheet* ws = workbook_validate_sheet_name(wb, sheetName.c_str()) == LXW_NO_ERROR
+                            ? workbook_add_worksheet(wb, sheetName.c_str())
+                            : workbook_add_worksheet(wb, nullptr);
+    lxw_format* header = workbook_add_format(wb);
+    format_set_bold(header);
+    format_set_border(header, LXW_BORDER_MEDIUM);
+    lxw_format* text = workbook_add_format(wb);
+    format_set_border(text, LXW_BORDER_THIN);
+    std::map<int, lxw_format*> numbers;
+    auto numberFormat = [&](int decimals) {
+        auto it = numbers.find(decimals);
+        if (it != numbers.end())
+            return it->second;
+        lxw_format* f = workbook_add_format(wb);
+        format_set_border(f, LXW_BORDER_THIN);
+        const std::string code =
+            decimals == 0 ? "0" : "0." + std::string(static_cast<size_t>(decimals), '0');
+        format_set_num_format(f, code.c_str());
+        numbers.emplace(decimals, f);
+        return f;
+    };
+
+    lxw_error err = ws ? LXW_NO_ERROR : LXW_ERROR_MEMORY_MALLOC_FAILED;
+    const char sep = table.Locale.decimalSeparator;
+    for (int r = 0; r < table.RowCount() && err == LXW_NO_ERROR; ++r) {
+        for (int c = 0; c < table.ColCount() && err == LXW_NO_ERROR; ++c) {
+            const std::string cell = cellText(table.Cell(c, r));
+            const auto row = static_cast<lxw_row_t>(r);
+            const auto col = static_cast<lxw_col_t>(c);
+            double value = 0;
+            int decimals = 0;
+            if (cell.empty())
+                err = worksheet_write_blank(ws, row, col, r == 0 ? header : text);
+            else if (r > 0 && SpreadsheetNumber(cell, sep, value, decimals))
+                err = worksheet_write_number(ws, row, col, value, numberFormat(decimals));
+            else
+                err = worksheet_write_string(ws, row, col, FirstChars(cell, kMaxCellChars).c_str(),
+                                             r == 0 ? header : text);
+        }
+    }
+    const std::vector<double> widths = XlsxColumnWidths(table);
+    for (size_t c = 0; c < widths.size() && err == LXW_NO_ERROR; ++c)
+        err = worksheet_set_column(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
+                                   widths[c], nullptr);
+
+    std::string title = cellText(info.title), subject = cellText(info.subject),
+                author = cellText(info.author);
+    lxw_doc_properties props{};
+    props.title = title.data();
+    props.subject = subject.data();
+    props.author = author.data();
+    if (err == LXW_NO_ERROR)
+        err = workbook_set_properties(wb, &props);
+
+    // Closing frees the workbook whatever happened; only then is the file complete.
+    const lxw_error closed = workbook_close(wb);
+    if (err == LXW_NO_ERROR)
+        err = closed;
+    if (err != LXW_NO_ERROR) {
+        ::unlink(tmp.c_str());
+        error = lxw_strerror(err);
+        return false;
+    }
+    if (!replaceWith(tmp, path)) {
+        error = std::strerror(errno);
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace vk
