@@ -6,6 +6,8 @@
 #include <QPrinter>
 #include <QStringDecoder>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 
 namespace vk {
 
@@ -20,6 +22,16 @@ bool PrintPageFile(const std::string& path, QPrinter& printer) {
         decoder.isValid() ? QString(decoder.decode(bytes)) : QString::fromUtf8(bytes);
     QTextDocument doc;
     doc.setHtml(html);
+    // The page's column shares suit a browser, which still widens a column for its longest
+    // word; Qt's layout keeps the shares and breaks words apart. Sized by their contents,
+    // the columns print whole.
+    for (QTextFrame* frame : doc.rootFrame()->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(frame)) {
+            QTextTableFormat format = table->format();
+            format.clearColumnWidthConstraints();
+            table->setFormat(format);
+        }
+    }
     doc.print(&printer);
     return printer.printerState() != QPrinter::Error;
 }
