@@ -45,7 +45,7 @@ Color MixColor(Color a, Color b, double t) {
     return static_cast<Color>(r) | static_cast<Color>(g) << 8 | static_cast<Color>(bl) << 16;
 }
 
-Color FaceColorFor(const ButtonColors& colors, ButtonState state) {
+Color FaceColorFor(const ButtonColors& colors, LookState state) {
     if (state.down && colors.whenDown != clNone)
         return colors.whenDown;
     if (state.hot && state.enabled && colors.hotTrack != clNone)
@@ -53,13 +53,13 @@ Color FaceColorFor(const ButtonColors& colors, ButtonState state) {
     return colors.face;
 }
 
-CaptionKind CaptionKindFor(ButtonState state, bool useHotTrackFont) {
+CaptionKind CaptionKindFor(LookState state, bool useHotTrackFont) {
     if (!state.enabled)
         return CaptionKind::Disabled;
     return state.hot && useHotTrackFont ? CaptionKind::Hot : CaptionKind::Normal;
 }
 
-GlyphChoice ChooseGlyph(ButtonState state, int numGlyphs) {
+GlyphChoice ChooseGlyph(LookState state, int numGlyphs) {
     int wanted = 0;
     if (!state.enabled)
         wanted = 1;
@@ -72,7 +72,7 @@ GlyphChoice ChooseGlyph(ButtonState state, int numGlyphs) {
     return {0, !state.enabled};
 }
 
-FacePlan PlanFace(TLbButtonStyle style, const ButtonColors& colors, ButtonState state, bool flat,
+FacePlan PlanFace(TLbButtonStyle style, const ButtonColors& colors, LookState state, bool flat,
                   bool transparent, int width, int height) {
     // A disabled button is never hot; a held one is drawn pressed.
     const bool hot = state.hot && state.enabled;

@@ -23,7 +23,7 @@ struct LookSize {
     int w = 0, h = 0;
 };
 
-struct ButtonState {
+struct LookState {
     bool enabled = true;
     bool down = false; // the left mouse button is held on it
     bool hot = false;  // the mouse is over it
@@ -47,10 +47,10 @@ Color MixColor(Color a, Color b, double t);
 
 // Held with ColorWhenDown set: that colour; over an enabled button with HotTrackColor set:
 // that one; else the face.
-Color FaceColorFor(const ButtonColors& colors, ButtonState state);
+Color FaceColorFor(const ButtonColors& colors, LookState state);
 
 enum class CaptionKind : uint8_t { Normal, Hot, Disabled };
-CaptionKind CaptionKindFor(ButtonState state, bool useHotTrackFont);
+CaptionKind CaptionKindFor(LookState state, bool useHotTrackFont);
 
 // Which picture of a strip of numGlyphs (up, disabled, down, hot) to show; a missing state
 // shows the up picture, greyed when the button is disabled.
@@ -59,7 +59,7 @@ struct GlyphChoice {
     bool greyed = false;
     bool operator==(const GlyphChoice&) const = default;
 };
-GlyphChoice ChooseGlyph(ButtonState state, int numGlyphs);
+GlyphChoice ChooseGlyph(LookState state, int numGlyphs);
 
 struct GradientStop {
     double at = 0; // 0 at the top, 1 at the bottom
@@ -92,7 +92,7 @@ struct FacePlan {
     int shift = 0;                   // caption and glyph move right and down while held
 };
 
-FacePlan PlanFace(TLbButtonStyle style, const ButtonColors& colors, ButtonState state, bool flat,
+FacePlan PlanFace(TLbButtonStyle style, const ButtonColors& colors, LookState state, bool flat,
                   bool transparent, int width, int height);
 
 struct ContentPlace {

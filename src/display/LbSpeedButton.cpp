@@ -111,7 +111,7 @@ void TLbSpeedButton::setTransparent(bool on) {
     update();
 }
 
-ButtonState TLbSpeedButton::state() const {
+LookState TLbSpeedButton::state() const {
     return {isEnabled(), down_, hot_};
 }
 

@@ -94,7 +94,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    ButtonState state() const;
+    LookState state() const;
     ButtonColors resolvedColors() const;
     QPixmap glyphForState() const;
     void paintFace(QPainter& p, const FacePlan& plan);

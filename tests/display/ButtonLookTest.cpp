@@ -8,11 +8,11 @@ using namespace vk;
 
 namespace {
 
-constexpr ButtonState kIdle{true, false, false};
-constexpr ButtonState kHot{true, false, true};
-constexpr ButtonState kDown{true, true, true};
-constexpr ButtonState kOff{false, false, false};
-constexpr ButtonState kOffUnderMouse{false, false, true};
+constexpr LookState kIdle{true, false, false};
+constexpr LookState kHot{true, false, true};
+constexpr LookState kDown{true, true, true};
+constexpr LookState kOff{false, false, false};
+constexpr LookState kOffUnderMouse{false, false, true};
 
 ButtonColors Colors() {
     ButtonColors c;
@@ -48,7 +48,7 @@ TEST(ButtonLook, FaceColourFollowsPressAndHotTrack) {
     const struct {
         const char* name;
         ButtonColors colors;
-        ButtonState state;
+        LookState state;
         Color face;
     } cases[] = {
         {"idle", Colors(), kIdle, 0x008000},
@@ -71,7 +71,7 @@ TEST(ButtonLook, CaptionAndGlyphPerState) {
 
     // Strip order: up, disabled, down, hot.
     const struct {
-        ButtonState state;
+        LookState state;
         int numGlyphs;
         GlyphChoice choice;
     } cases[] = {
@@ -88,7 +88,7 @@ TEST(ButtonLook, EachStyleFramesAndFillsAsItsLookSays) {
     const struct {
         const char* name;
         TLbButtonStyle style;
-        ButtonState state;
+        LookState state;
         bool flat, transparent;
         FaceShape shape;
         bool framed, filled, glossy;
