@@ -51,7 +51,7 @@ env -i PATH=/usr/bin:/bin HOME="$home" XDG_DATA_HOME="$home/data" \
     "$prefix/bin/Velkoran" >"$tmp/out.txt" 2>&1 &
 pid=$!
 data=$home/data/Quorvane/Velkoran
-for _ in $(seq 100); do
+for _ in $(seq 300); do
     [ -d "$data" ] && break
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
