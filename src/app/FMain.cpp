@@ -134,7 +134,7 @@ TFormMain::TFormMain(Options options)
     protocolPanel_->toolBar()->setParent(PanelLeft);
     protocolPanel_->toolBar()->show();
     protocolPanel_->grid()->setObjectName("SortGrid1");
-    protocolPanel_->setFolder(paths_.folder());
+    protocolPanel_->setFolder(paths_.dataFolder());
     publish_ =
         std::make_unique<PublishBinder>(*protocolPanel_, *protocol_, *dialogs_, *shell_, paths_,
                                         [this] { return eTitle->text().toStdString(); });
@@ -489,9 +489,10 @@ void TFormMain::FormCreate() {
     TimerDateTimer();
     openPort();
     protocolPanel_->setKlassSortEnabled(settings_.Klass);
-    backup_ = std::make_unique<BackupWriter>(
-        *protocol_, *timers_,
-        BackupFileName(paths_.folder(), paths_.title(), paths_.userDataFolder(), FileIo::system()));
+    backup_ =
+        std::make_unique<BackupWriter>(*protocol_, *timers_,
+                                       BackupFileName(paths_.dataFolder(), paths_.title(),
+                                                      paths_.userDataFolder(), FileIo::system()));
     backup_->LoadAtStartup();
     race_->requestBackup = [this] { backup_->RequestWrite(); };
     // The race control starts Ready: stop and reset buttons disabled, every input blocked,

@@ -8,10 +8,12 @@ namespace vk {
 
 namespace {
 
+// The page follows the backup's rule, so the two always lie side by side.
 ProtocolPublisher::Places placesOf(const ProgramPaths& paths) {
+    const std::string folder = paths.dataFolder();
     return {paths.title(),
-            ProtocolPageFileName(paths.folder(), paths.title(), paths.userDataFolder(),
-                                 FileIo::system().folderWritable(paths.folder())),
+            ProtocolPageFileName(folder, paths.title(), paths.userDataFolder(),
+                                 FileIo::system().folderWritable(folder)),
             paths.userDataFolder()};
 }
 
