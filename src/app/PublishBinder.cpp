@@ -28,11 +28,22 @@ PublishBinder::PublishBinder(ProtocolPanel& panel, Protocol& protocol, Dialogs& 
                                             [this](int tag) { publisher_.sbInetClick(tag); }));
     connections_.push_back(QObject::connect(&panel, &ProtocolPanel::excelRequested, &panel,
                                             [this] { publisher_.ExportExcel({}); }));
+    panel.onSave = [this](const std::string& path, int filterIndex) {
+        publisher_.Save(path, ChooseFileType(path, filterIndex));
+    };
+    panel.onOpen = [this](const std::string& path, int filterIndex) {
+        publisher_.Open(path, ChooseFileType(path, filterIndex));
+    };
+    panel_ = &panel;
 }
 
 PublishBinder::~PublishBinder() {
     for (const auto& c : connections_)
         QObject::disconnect(c);
+    if (panel_) {
+        panel_->onSave = nullptr;
+        panel_->onOpen = nullptr;
+    }
 }
 
 } // namespace vk

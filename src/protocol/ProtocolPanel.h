@@ -58,6 +58,10 @@ public:
         clock_ = std::move(clock);
     }
 
+    // The save and open commands hand the chosen file here (path, the dialog's filter index);
+    // while unset, the text file is written or read.
+    std::function<void(const std::string&path, int filterIndex)> onSave, onOpen;
+
     // Applies the column widths of the resize rule to the grid's present client width.
     void applyColumnWidths();
 

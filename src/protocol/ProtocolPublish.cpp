@@ -22,13 +22,13 @@ std::string extensionOf(const std::string& path) {
     return e;
 }
 
-const char* extensionFor(ProtocolFileType type) {
+const char* extensionFor(ProtocolFileKind type) {
     switch (type) {
-    case ProtocolFileType::Spreadsheet:
+    case ProtocolFileKind::Spreadsheet:
         return "xlsx";
-    case ProtocolFileType::Word:
+    case ProtocolFileKind::Word:
         return "docx";
-    case ProtocolFileType::Page:
+    case ProtocolFileKind::Page:
         return "html";
     default:
         return "txt";
@@ -44,29 +44,29 @@ void makeFolderOf(const std::string& path) {
 
 } // namespace
 
-ProtocolFileType ChooseFileType(const std::string& path, int filterIndex) {
+ProtocolFileKind ChooseFileType(const std::string& path, int filterIndex) {
     const std::string e = extensionOf(path);
     if (e == "txt")
-        return ProtocolFileType::Text;
+        return ProtocolFileKind::Text;
     if (e == "xlsx" || e == "xls")
-        return ProtocolFileType::Spreadsheet;
+        return ProtocolFileKind::Spreadsheet;
     if (e == "docx" || e == "doc")
-        return ProtocolFileType::Word;
+        return ProtocolFileKind::Word;
     if (e == "html" || e == "htm")
-        return ProtocolFileType::Page;
+        return ProtocolFileKind::Page;
     switch (filterIndex) {
     case 2:
-        return ProtocolFileType::Spreadsheet;
+        return ProtocolFileKind::Spreadsheet;
     case 3:
-        return ProtocolFileType::Word;
+        return ProtocolFileKind::Word;
     case 4:
-        return ProtocolFileType::Page;
+        return ProtocolFileKind::Page;
     default:
-        return ProtocolFileType::Text;
+        return ProtocolFileKind::Text;
     }
 }
 
-std::string SavePathFor(const std::string& path, ProtocolFileType type) {
+std::string SavePathFor(const std::string& path, ProtocolFileKind type) {
     // A known extension chose the type.
     const std::string e = extensionOf(path);
     if (e == "xls" || e == "doc")
@@ -168,15 +168,14 @@ bool ProtocolPublisher::ReadExcelProtocol(const std::string& path) {
     return true;
 }
 
-bool ProtocolPublisher::Save(const std::string& chosen, int filterIndex) {
-    const ProtocolFileType type = ChooseFileType(chosen, filterIndex);
-    const std::string path = SavePathFor(chosen, type);
-    switch (type) {
-    case ProtocolFileType::Spreadsheet:
+bool ProtocolPublisher::Save(const std::string& chosen, ProtocolFileKind kind) {
+    const std::string path = SavePathFor(chosen, kind);
+    switch (kind) {
+    case ProtocolFileKind::Spreadsheet:
         return ExportExcel(path);
-    case ProtocolFileType::Word:
+    case ProtocolFileKind::Word:
         return ExportWord(path);
-    case ProtocolFileType::Page:
+    case ProtocolFileKind::Page:
         if (!WriteProtocolPage(path))
             return false;
         protocol_.statusText("Gespeichert: " + path);
@@ -186,11 +185,11 @@ bool ProtocolPublisher::Save(const std::string& chosen, int filterIndex) {
     }
 }
 
-bool ProtocolPublisher::Open(const std::string& path, int filterIndex) {
-    switch (ChooseFileType(path, filterIndex)) {
-    case ProtocolFileType::Spreadsheet:
+bool ProtocolPublisher::Open(const std::string& path, ProtocolFileKind kind) {
+    switch (kind) {
+    case ProtocolFileKind::Spreadsheet:
         return ReadExcelProtocol(path);
-    case ProtocolFileType::Text:
+    case ProtocolFileKind::Text:
         return protocol_.OpenFile(path);
     default:
         dialogs_.errorReport("Die Datei " + path +

@@ -9,15 +9,15 @@
 
 namespace vk {
 
-enum class ProtocolFileType { Text, Spreadsheet, Word, Page };
+enum class ProtocolFileKind { Text, Spreadsheet, Word, Page };
 
 // The type of a file the operator chose: by the extension typed (.txt; .xlsx, .xls; .docx,
 // .doc; .html, .htm; any case), else by the dialog's filter: 1 text, 2 spreadsheet, 3 word
 // document, 4 web page; anything else is text.
-ProtocolFileType ChooseFileType(const std::string& path, int filterIndex);
+ProtocolFileKind ChooseFileType(const std::string& path, int filterIndex);
 // The path a save of that type writes: a name without the type's extension gets it appended,
 // and the old formats' .xls and .doc become .xlsx and .docx, which is what is written.
-std::string SavePathFor(const std::string& path, ProtocolFileType type);
+std::string SavePathFor(const std::string& path, ProtocolFileKind type);
 
 // Publishes the protocol: the web page (shown or printed), the spreadsheet and the
 // word-processor document, and the spreadsheet import; and the save and open commands'
@@ -59,9 +59,10 @@ public:
     // and onImported runs. A file that cannot be read in full leaves the table as it was.
     bool ReadExcelProtocol(const std::string& path);
 
-    // The save and open commands after their dialogs.
-    bool Save(const std::string& path, int filterIndex);
-    bool Open(const std::string& path, int filterIndex);
+    // The save and open commands after their dialogs: the file of that kind (ChooseFileType).
+    // Save writes to SavePathFor(path, kind).
+    bool Save(const std::string& path, ProtocolFileKind kind);
+    bool Open(const std::string& path, ProtocolFileKind kind);
 
 private:
     std::string race() const { return raceTitle ? raceTitle() : std::string(); }

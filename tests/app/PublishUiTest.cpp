@@ -93,6 +93,39 @@ private slots:
         QVERIFY(dialogs.errors.empty());
     }
 
+    void saveAndOpenGoByTheFileType() {
+        TFormMain& w = start();
+        w.table().AddRow({"5", "Müller"});
+        w.table().AddRow({"7", "Kühn"});
+        w.protocol().UpdateProtocolButtons();
+        int shows = 0;
+        w.publishing().publisher().onImported = [&shows] { ++shows; };
+        const std::string base = dir->filePath(QStringLiteral("p")).toStdString();
+        for (const char* ext : {".xlsx", ".docx", ".html", ".txt"})
+            chooser.answers.push_back(FileChooser::Choice{base + ext, 0});
+        for (int i = 0; i < 4; ++i)
+            click(w, "sbSave");
+        auto head = [](const std::string& path) {
+            QFile f(QString::fromStdString(path));
+            return f.open(QIODevice::ReadOnly) ? f.read(6) : QByteArray();
+        };
+        QCOMPARE(head(base + ".xlsx").left(2), QByteArray("PK"));
+        QCOMPARE(head(base + ".docx").left(2), QByteArray("PK"));
+        QCOMPARE(head(base + ".html"), QByteArray("<HTML>"));
+        QCOMPARE(head(base + ".txt").left(3), QByteArray("Nr."));
+
+        w.table().SetRowCount(2);
+        w.table().ClearRow(1);
+        chooser.answers.push_back(FileChooser::Choice{base + ".xlsx", 0});
+        w.protocolPanel().sbLoadClick();
+        QCOMPARE(w.table().RowCount(), 3);
+        QCOMPARE(w.table().Cell(1, 2), std::string("Kühn"));
+        QCOMPARE(w.protocol().cursor().row, 1);
+        QVERIFY(w.protocolPanel().button(QStringLiteral("sbSave"))->isEnabled());
+        QCOMPARE(shows, 1);
+        QVERIFY(dialogs.errors.empty());
+    }
+
     void printedPdfHoldsEveryRow() {
         const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
         QVERIFY2(!pdftotext.isEmpty(), "pdftotext (poppler-utils, see tools/deps) is missing");

@@ -336,7 +336,7 @@ TEST_F(PublishFixture, ExcelIsShownFromTheDataFolderOrSavedWhereAsked) {
 }
 
 TEST_F(PublishFixture, SaveAndOpenChooseTheTypeByExtensionElseByFilter) {
-    using T = ProtocolFileType;
+    using T = ProtocolFileKind;
     const std::vector<std::tuple<std::string, int, T, std::string>> cases = {
         {"/a/p.txt", 2, T::Text, "/a/p.txt"},
         {"/a/p.XLSX", 1, T::Spreadsheet, "/a/p.XLSX"},
@@ -358,7 +358,7 @@ TEST_F(PublishFixture, SaveAndOpenChooseTheTypeByExtensionElseByFilter) {
         {1, "Nr.\t"}, {2, "PK"}, {3, "PK"}, {4, "<HTML>"}};
     for (const auto& [filter, start] : saves) {
         const std::string name = dir.file("s" + std::to_string(filter));
-        ASSERT_TRUE(publisher.Save(name, filter));
+        ASSERT_TRUE(publisher.Save(name, ChooseFileType(name, filter)));
         const char* ext[] = {"", ".txt", ".xlsx", ".docx", ".html"};
         const std::string bytes = test::ReadBytes(name + ext[filter]);
         EXPECT_EQ(bytes.substr(0, start.size()), start) << filter;
@@ -369,9 +369,9 @@ TEST_F(PublishFixture, SaveAndOpenChooseTheTypeByExtensionElseByFilter) {
     // Opened back by their types.
     test::FillSampleProtocol(table);
     table.SetCell(1, 1, "anders");
-    ASSERT_TRUE(publisher.Open(dir.file("s2.xlsx"), 1));
+    ASSERT_TRUE(publisher.Open(dir.file("s2.xlsx"), ChooseFileType(dir.file("s2.xlsx"), 1)));
     EXPECT_EQ(table.Cell(1, 1), "Müller");
-    EXPECT_FALSE(publisher.Open(dir.file("s4.html"), 1));
+    EXPECT_FALSE(publisher.Open(dir.file("s4.html"), ProtocolFileKind::Page));
     EXPECT_EQ(dialogs.errors.size(), 1u);
 }
 
