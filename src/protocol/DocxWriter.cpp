@@ -3,9 +3,6 @@
 #include "protocol/TextCodec.h"
 #include "protocol/ZipArchive.h"
 
-#include <cerrno>
-#include <cstring>
-
 namespace vk {
 
 namespace {
@@ -192,18 +189,6 @@ std::string DocxBytes(const CellTable& table, const DocumentInfo& info, std::str
                      {"word/_rels/document.xml.rels", documentRels()},
                      {"word/styles.xml", styles()}},
                     error);
-}
-
-bool WriteDocx(const CellTable& table, const DocumentInfo& info, const std::string& path,
-               FileIo& io, std::string& error) {
-    const std::string bytes = DocxBytes(table, info, error);
-    if (bytes.empty())
-        return false;
-    if (!AtomicWriteFile(path, bytes, io)) {
-        error = std::strerror(errno);
-        return false;
-    }
-    return true;
 }
 
 } // namespace vk

@@ -1,6 +1,5 @@
 #pragma once
 #include "protocol/CellTable.h"
-#include "protocol/ProtocolText.h"
 
 #include <string>
 
@@ -16,9 +15,6 @@ struct DocumentInfo {
 // the protocol (the header row bold and repeated on each page) and all of its columns, on a
 // landscape page. Empty with `error` set when the archive cannot be built.
 std::string DocxBytes(const CellTable& table, const DocumentInfo& info, std::string& error);
-// Written atomically. False with `error` set (one line) on failure.
-bool WriteDocx(const CellTable& table, const DocumentInfo& info, const std::string& path,
-               FileIo& io, std::string& error);
 
 // Text made safe for XML content and attributes: &, <, >, " escaped, characters XML does not
 // allow replaced by a blank, and bytes that are not UTF-8 taken as Windows-1252.

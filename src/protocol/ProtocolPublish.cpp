@@ -4,6 +4,8 @@
 #include "protocol/ProtocolPage.h"
 #include "protocol/XlsxWriter.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 namespace vk {
@@ -33,6 +35,17 @@ const char* extensionFor(ProtocolFileKind type) {
     default:
         return "txt";
     }
+}
+
+// Replaces the file at path by `bytes`, unless they are empty (their maker failed).
+bool writeFile(const std::string& path, const std::string& bytes, FileIo& io, std::string& error) {
+    if (bytes.empty())
+        return false;
+    if (!AtomicWriteFile(path, bytes, io)) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
 }
 
 void makeFolderOf(const std::string& path) {
@@ -111,7 +124,7 @@ bool ProtocolPublisher::ExportExcel(const std::string& path) {
     }
     const WorkbookInfo info{places_.appTitle, race(), places_.appTitle, kAuthor};
     std::string error;
-    if (!WriteXlsx(protocol_.table(), info, target, error)) {
+    if (!writeFile(target, XlsxBytes(protocol_.table(), info, error), protocol_.fileIo(), error)) {
         dialogs_.errorReport("Die Excel-Datei " + target +
                              " konnte nicht geschrieben werden: " + error);
         return false;
@@ -126,7 +139,7 @@ bool ProtocolPublisher::ExportExcel(const std::string& path) {
 bool ProtocolPublisher::ExportWord(const std::string& path) {
     const DocumentInfo info{race(), places_.appTitle, kAuthor};
     std::string error;
-    if (!WriteDocx(protocol_.table(), info, path, protocol_.fileIo(), error)) {
+    if (!writeFile(path, DocxBytes(protocol_.table(), info, error), protocol_.fileIo(), error)) {
         dialogs_.errorReport("Das Word-Dokument " + path +
                              " konnte nicht geschrieben werden: " + error);
         return false;

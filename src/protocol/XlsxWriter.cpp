@@ -1,5 +1,6 @@
 #include "protocol/XlsxWriter.h"
 
+#include "protocol/ProtocolText.h"
 #include "protocol/TextCodec.h"
 
 #include <xlsxwriter.h>
@@ -8,9 +9,8 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fcntl.h>
+#include <filesystem>
 #include <map>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vk {
@@ -19,13 +19,6 @@ namespace {
 
 constexpr int kMaxSheetRows = 1048576;
 constexpr size_t kMaxCellChars = 32767;
-
-std::string folderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 std::string cellText(const std::string& s) {
     return IsValidUtf8(s) ? s : Windows1252ToUtf8(s);
@@ -41,33 +34,6 @@ std::string sheetNameFrom(const std::string& wanted) {
         name.pop_back();
     name = FirstChars(name, 31);
     return name.empty() ? "Tabelle1" : name;
-}
-
-// Renames the finished temporary file over `path`, with the old file's mode kept.
-bool replaceWith(const std::string& tmp, const std::string& path) {
-    const int fd = ::open(tmp.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = ::fsync(fd) == 0;
-    struct stat old {};
-    mode_t mode;
-    if (::stat(path.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ok = ::fchmod(fd, mode) == 0 && ok;
-    ::close(fd);
-    if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0)
-        return false;
-    const int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
 }
 
 } // namespace
@@ -125,17 +91,18 @@ std::vector<double> XlsxColumnWidths(const CellTable& table) {
     return widths;
 }
 
-bool WriteXlsx(const CellTable& table, const WorkbookInfo& info, const std::string& path,
-               std::string& error) {
+std::string XlsxBytes(const CellTable& table, const WorkbookInfo& info, std::string& error) {
     if (table.RowCount() > kMaxSheetRows) {
         error = "mehr Zeilen, als eine Tabelle fassen kann";
-        return false;
+        return {};
     }
-    std::string tmp = JoinPath(folderOf(path), ".vk-write-XXXXXX");
+    // The library writes only to a named file: a scratch file, read back at once.
+    std::error_code ec;
+    std::string tmp = JoinPath(std::filesystem::temp_directory_path(ec).string(), "vk-xlsx-XXXXXX");
     const int fd = ::mkstemp(tmp.data());
     if (fd < 0) {
         error = std::strerror(errno);
-        return false;
+        return {};
     }
     ::close(fd);
 
@@ -143,7 +110,7 @@ bool WriteXlsx(const CellTable& table, const WorkbookInfo& info, const std::stri
     if (!wb) {
         ::unlink(tmp.c_str());
         error = "die Arbeitsmappe konnte nicht angelegt werden";
-        return false;
+        return {};
     }
     const std::string sheetName = sheetNameFrom(info.sheetName);
     lxw_worksheet* ws = workbook_validate_sheet_name(wb, sheetName.c_str()) == LXW_NO_ERROR
@@ -204,17 +171,14 @@ bool WriteXlsx(const CellTable& table, const WorkbookInfo& info, const std::stri
     const lxw_error closed = workbook_close(wb);
     if (err == LXW_NO_ERROR)
         err = closed;
-    if (err != LXW_NO_ERROR) {
-        ::unlink(tmp.c_str());
-        error = lxw_strerror(err);
-        return false;
+    std::string bytes;
+    const bool read = err == LXW_NO_ERROR && FileIo::system().readAll(tmp, bytes) == ReadStatus::Ok;
+    ::unlink(tmp.c_str());
+    if (err != LXW_NO_ERROR || !read) {
+        error = err != LXW_NO_ERROR ? lxw_strerror(err) : "die Arbeitsmappe ging verloren";
+        return {};
     }
-    if (!replaceWith(tmp, path)) {
-        error = std::strerror(errno);
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    return true;
+    return bytes;
 }
 
 } // namespace vk

@@ -1,6 +1,5 @@
 #pragma once
 #include "protocol/CellTable.h"
-#include "protocol/ProtocolText.h"
 
 #include <string>
 #include <vector>
@@ -20,9 +19,8 @@ struct WorkbookInfo {
 // texts. A cell whose text is a plain number in the table's notation (digits, the decimal
 // separator, a leading minus) goes in as a number shown with the same decimals, so the
 // spreadsheet can sort it and reading it back gives the same text; everything else is text.
-// The file is replaced atomically. False with `error` set (one line) on failure.
-bool WriteXlsx(const CellTable& table, const WorkbookInfo& info, const std::string& path,
-               std::string& error);
+// The bytes of the .xlsx; empty with `error` set (one line) when the library fails.
+std::string XlsxBytes(const CellTable& table, const WorkbookInfo& info, std::string& error);
 
 // Column widths in the spreadsheet's character units, fitted to the longest text.
 std::vector<double> XlsxColumnWidths(const CellTable& table);

@@ -35,6 +35,17 @@ std::vector<std::vector<std::string>> rowsOf(const CellTable& t, int n) {
     return rows;
 }
 
+// The sample protocol as an .xlsx in `dir`.
+std::string SampleXlsx(const test::TempFolder& dir, const WorkbookInfo& info) {
+    CellTable t;
+    test::FillSampleProtocol(t);
+    std::string error;
+    const std::string bytes = XlsxBytes(t, info, error);
+    EXPECT_FALSE(bytes.empty()) << error;
+    test::WriteBytes(dir.file("p.xlsx"), bytes);
+    return dir.file("p.xlsx");
+}
+
 struct PublishFixture : ::testing::Test {
     test::TempFolder dir;
     CellTable table;
@@ -79,36 +90,31 @@ TEST(ProtocolPage, LiesBesideTheBackup) {
 
 TEST(Xlsx, RoundTripThroughOurReaderKeepsTextsNumbersAndEmptyCells) {
     test::TempFolder dir;
+    const std::string file = SampleXlsx(dir, {"Velkoran", "Pokal", "Velkoran", "Quorvane"});
     CellTable t;
     test::FillSampleProtocol(t);
-    std::string error;
-    ASSERT_TRUE(WriteXlsx(t, {"Velkoran", "Pokal", "Velkoran", "Quorvane Software"},
-                          dir.file("p.xlsx"), error))
-        << error;
     SheetRows rows;
-    ASSERT_TRUE(ReadSpreadsheet(dir.file("p.xlsx"), {}, rows, error)) << error;
+    std::string error;
+    ASSERT_TRUE(ReadSpreadsheet(file, {}, rows, error)) << error;
     // The reader stops at the row without a start number.
     EXPECT_EQ(rows, rowsOf(t, 3));
     // Plain numbers went in as numbers, the rest as text.
-    const std::string sheet =
-        test::Unzipped(test::ReadBytes(dir.file("p.xlsx")), "xl/worksheets/sheet1.xml");
+    const std::string sheet = test::Unzipped(test::ReadBytes(file), "xl/worksheets/sheet1.xml");
     EXPECT_NE(sheet.find("<v>5.123</v>"), std::string::npos);
     EXPECT_NE(sheet.find("<v>12</v>"), std::string::npos);
 
     // The same sheet in English notation.
-    ASSERT_TRUE(ReadSpreadsheet(dir.file("p.xlsx"), {11, '.', 1000000}, rows, error));
+    ASSERT_TRUE(ReadSpreadsheet(file, {11, '.', 1000000}, rows, error));
     EXPECT_EQ(rows[2][7], "12.000");
     EXPECT_EQ(rows[1][6], "123.4");
 }
 
 TEST(Xlsx, WorkbookHasEveryRowTheLookAndTheMetadata) {
     test::TempFolder dir;
+    const std::string zip = test::ReadBytes(
+        SampleXlsx(dir, {"Velko[r]an", "Pokal & Preis", "Velkoran", "Quorvane Software"}));
     CellTable t;
     test::FillSampleProtocol(t);
-    std::string error;
-    ASSERT_TRUE(WriteXlsx(t, {"Velko[r]an", "Pokal & Preis", "Velkoran", "Quorvane Software"},
-                          dir.file("p.xlsx"), error));
-    const std::string zip = test::ReadBytes(dir.file("p.xlsx"));
     const std::string sheet = test::Unzipped(zip, "xl/worksheets/sheet1.xml");
     EXPECT_EQ(count(sheet, "<row "), 4); // the row without a start number too
     EXPECT_EQ(count(sheet, "<c r=\"K"), 4);
