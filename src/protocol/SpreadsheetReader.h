@@ -32,9 +32,4 @@ bool ReadXls(const std::string& path, const SheetReadOptions& options, SheetRows
 bool ReadSpreadsheet(const std::string& path, const SheetReadOptions& options, SheetRows& rows,
                      std::string& error);
 
-// A number as the spreadsheet shows it: with at least minDecimals and at most maxDecimals
-// decimals; maxDecimals < 0 is the general format (up to 15 significant digits).
-std::string FormatSpreadsheetNumber(double value, int minDecimals, int maxDecimals,
-                                    char decimalSeparator);
-
 } // namespace vk

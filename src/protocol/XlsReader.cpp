@@ -1,5 +1,7 @@
 #include "protocol/SpreadsheetReader.h"
 
+#include "protocol/NumberFormats.h"
+
 #include <freexl.h>
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 #include "protocol/SpreadsheetReader.h"
 
+#include "protocol/NumberFormats.h"
 #include "protocol/ProtocolText.h"
 #include "protocol/ZipArchive.h"
 
@@ -207,75 +208,6 @@ public:
     void end(std::string_view) override {}
 };
 
-// The decimals a number format shows: {min, max}, or max -1 for the general format.
-struct Decimals {
-    int min = 0;
-    int max = -1;
-};
-
-Decimals decimalsOfCode(const std::string& code) {
-    // Only the first section (positive numbers) matters here.
-    bool zeroOrHash = false, afterPoint = false, fracEnded = false;
-    Decimals d{0, 0};
-    for (size_t i = 0; i < code.size(); ++i) {
-        const char ch = code[i];
-        if (ch == ';')
-            break;
-        if (ch == '"') {
-            const size_t close = code.find('"', i + 1);
-            if (close == std::string::npos)
-                break;
-            i = close;
-            continue;
-        }
-        if (ch == '\\' || ch == '_' || ch == '*') {
-            ++i;
-            continue;
-        }
-        if (ch == '[') {
-            const size_t close = code.find(']', i + 1);
-            if (close == std::string::npos)
-                break;
-            i = close;
-            continue;
-        }
-        // Dates, times, exponents, percentages and text formats are shown as plain numbers.
-        if (std::strchr("yYmMdDhHsSeE%@", ch))
-            return {};
-        if (ch == '0' || ch == '#' || ch == '?') {
-            zeroOrHash = true;
-            if (afterPoint && !fracEnded) {
-                ++d.max;
-                if (ch == '0')
-                    d.min = d.max;
-            }
-            continue;
-        }
-        if (ch == '.' && !afterPoint) {
-            afterPoint = true;
-            continue;
-        }
-        if (afterPoint)
-            fracEnded = true;
-    }
-    if (!zeroOrHash)
-        return {};
-    return d;
-}
-
-Decimals decimalsOfBuiltin(long long id) {
-    switch (id) {
-    case 1:
-    case 3:
-        return {0, 0};
-    case 2:
-    case 4:
-        return {2, 2};
-    default:
-        return {};
-    }
-}
-
 class StylesHandler final : public XmlHandler {
 public:
     std::map<long long, std::string> codes;
@@ -299,12 +231,12 @@ public:
         if (name == "cellXfs")
             --inCellXfs;
     }
-    Decimals decimalsOfStyle(long long style) const {
+    NumberDecimals decimalsOfStyle(long long style) const {
         if (style < 0 || style >= static_cast<long long>(cellFormats.size()))
             return {};
         const long long id = cellFormats[static_cast<size_t>(style)];
         const auto it = codes.find(id);
-        return it != codes.end() ? decimalsOfCode(it->second) : decimalsOfBuiltin(id);
+        return it != codes.end() ? DecimalsOfFormatCode(it->second) : DecimalsOfBuiltinFormat(id);
     }
 };
 
@@ -504,7 +436,7 @@ private:
             const auto res = std::from_chars(value_.data(), value_.data() + value_.size(), v);
             if (!value_.empty() && res.ec == std::errc() &&
                 res.ptr == value_.data() + value_.size()) {
-                const Decimals d = styles_.decimalsOfStyle(style_);
+                const NumberDecimals d = styles_.decimalsOfStyle(style_);
                 text = FormatSpreadsheetNumber(v, d.min, d.max, o_.decimalSeparator);
             } else {
                 text = value_;
@@ -540,42 +472,6 @@ private:
 };
 
 } // namespace
-
-std::string FormatSpreadsheetNumber(double value, int minDecimals, int maxDecimals, char sep) {
-    if (value == 0)
-        value = 0; // no "-0"
-    char buf[400];
-    std::to_chars_result res{};
-    if (maxDecimals >= 0 && value < 1e20 && value > -1e20) {
-        maxDecimals = std::min(maxDecimals, 30);
-        res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, maxDecimals);
-    } else {
-        minDecimals = 0;
-        res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
-    }
-    if (res.ec != std::errc())
-        return {};
-    std::string s(buf, res.ptr);
-    const auto e = s.find('e');
-    std::string exponent;
-    if (e != std::string::npos) {
-        exponent = s.substr(e);
-        exponent[0] = 'E';
-        s.erase(e);
-    }
-    const auto point = s.find('.');
-    if (point != std::string::npos) {
-        // Optional decimals ('#') and the general format drop trailing zeros.
-        size_t keep = point + 1 + static_cast<size_t>(std::max(minDecimals, 0));
-        while (s.size() > keep && s.back() == '0')
-            s.pop_back();
-        if (s.back() == '.')
-            s.pop_back();
-        else
-            s[point] = sep;
-    }
-    return s + exponent;
-}
 
 bool ReadXlsxBytes(const std::string& bytes, const SheetReadOptions& options, SheetRows& rows,
                    std::string& error) {

@@ -1,5 +1,6 @@
 #include "protocol/XlsxWriter.h"
 
+#include "protocol/NumberFormats.h"
 #include "protocol/ProtocolText.h"
 #include "protocol/TextCodec.h"
 
@@ -37,45 +38,6 @@ std::string sheetNameFrom(const std::string& wanted) {
 }
 
 } // namespace
-
-bool SpreadsheetNumber(const std::string& text, char sep, double& value, int& decimals) {
-    size_t i = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (negative)
-        i = 1;
-    const size_t intStart = i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
-        ++i;
-    const size_t intDigits = i - intStart;
-    // No leading zeros ("007" stays text), at least one digit before the separator.
-    if (intDigits == 0 || (intDigits > 1 && text[intStart] == '0'))
-        return false;
-    size_t fracDigits = 0;
-    if (i < text.size() && text[i] == sep) {
-        ++i;
-        const size_t fracStart = i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
-            ++i;
-        fracDigits = i - fracStart;
-        if (fracDigits == 0)
-            return false;
-    }
-    // Beyond 15 digits a double no longer gives the text back.
-    if (i != text.size() || intDigits + fracDigits > 15)
-        return false;
-    std::string plain = text;
-    if (fracDigits > 0)
-        plain[intStart + intDigits] = '.';
-    double v = 0;
-    const auto res = std::from_chars(plain.data(), plain.data() + plain.size(), v);
-    if (res.ec != std::errc() || res.ptr != plain.data() + plain.size())
-        return false;
-    if (negative && v == 0)
-        return false; // "-0" would come back as "0"
-    value = v;
-    decimals = static_cast<int>(fracDigits);
-    return true;
-}
 
 std::vector<double> XlsxColumnWidths(const CellTable& table) {
     std::vector<double> widths;

@@ -25,8 +25,4 @@ std::string XlsxBytes(const CellTable& table, const WorkbookInfo& info, std::str
 // Column widths in the spreadsheet's character units, fitted to the longest text.
 std::vector<double> XlsxColumnWidths(const CellTable& table);
 
-// True when `text` is written as a number: then `value` and its count of decimals are set.
-bool SpreadsheetNumber(const std::string& text, char decimalSeparator, double& value,
-                       int& decimals);
-
 } // namespace vk
