@@ -22,6 +22,8 @@ constexpr size_t kMaxFileBytes = 256u << 20;
 constexpr size_t kMaxSmallPart = 16u << 20;
 constexpr size_t kMaxSharedStrings = 128u << 20;
 constexpr size_t kMaxCellBytes = 128u << 10;
+// Millions of empty strings fit into the part's bound but not into memory.
+constexpr size_t kMaxSharedStringCount = 4000000;
 
 std::string_view localName(const char* name) {
     const char* colon = std::strrchr(name, ':');
@@ -305,7 +307,10 @@ public:
     void end(std::string_view name) override {
         rich_.end(name);
         if (name == "si" && inSi_) {
-            strings.push_back(decodeEscapes(current_));
+            if (strings.size() >= kMaxSharedStringCount)
+                error = "zu viele Texte";
+            else
+                strings.push_back(decodeEscapes(current_));
             inSi_ = false;
         }
     }
