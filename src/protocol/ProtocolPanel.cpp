@@ -303,11 +303,23 @@ void ProtocolPanel::syncView() {
     syncing_ = false;
 }
 
+namespace {
+QString notAvailableYet(const std::string& path) {
+    return QStringLiteral("Dieser Dateityp ist noch nicht verfügbar: %1")
+        .arg(QString::fromStdString(path));
+}
+} // namespace
+
 void ProtocolPanel::sbLoadClick() {
     const auto choice = chooser_->chooseOpen(folder_);
     if (!choice)
         return;
     folder_ = QFileInfo(QString::fromStdString(choice->path)).absolutePath().toStdString();
+    const auto& filter = chooser_->filters.open;
+    if (ChosenFileType(filter, choice->filterIndex, choice->path) != ProtocolFileType::Text) {
+        emit statusText(notAvailableYet(choice->path));
+        return;
+    }
     protocol_.OpenFile(choice->path);
 }
 
@@ -316,8 +328,18 @@ void ProtocolPanel::sbSaveClick() {
     if (!choice)
         return;
     folder_ = QFileInfo(QString::fromStdString(choice->path)).absolutePath().toStdString();
-    // Other file types join with their writers; the text file is the only one so far.
-    protocol_.SaveFile(choice->path);
+    chooser_->saveFilterIndex = choice->filterIndex > 0 ? choice->filterIndex : 1;
+    // One writer per file type; only the text file has one so far.
+    switch (ChosenFileType(chooser_->filters.save, choice->filterIndex, choice->path)) {
+    case ProtocolFileType::Text:
+        protocol_.SaveFile(choice->path);
+        break;
+    case ProtocolFileType::Spreadsheet:
+    case ProtocolFileType::WordDocument:
+    case ProtocolFileType::WebPage:
+        emit statusText(notAvailableYet(choice->path));
+        break;
+    }
 }
 
 void ProtocolPanel::sbCLSClick() {
