@@ -1,6 +1,5 @@
 #include "config/SettingsIo.h"
 
-#include <cfenv>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -115,7 +114,7 @@ void LoadSettings(SettingsStore& store, const std::string& program, Settings& s,
 std::string SaveSettings(SettingsStore& store, const std::string& program, const Settings& s) {
     auto key = store.OpenKey(program, true);
     if (!key)
-        return "Der Schlüssel " + store.Location(program) + " lässt sich nicht anlegen";
+        return store.Location(program) + " lässt sich nicht anlegen";
     WriteIntegers(*key, s,
                   {"Left", "Top", "Width", "Height", "Port", "Alg", "Sound", "WaitStart",
                    "FilterInd", "Length", "Monitor"});
@@ -131,10 +130,7 @@ int32_t RoundHalfEven(double value) {
         return 0;
     constexpr double lo = std::numeric_limits<int32_t>::min();
     constexpr double hi = std::numeric_limits<int32_t>::max();
-    const int saved = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    const double r = std::nearbyint(value);
-    std::fesetround(saved);
+    const double r = std::nearbyint(value); // the default rounding: halves to even
     return static_cast<int32_t>(r < lo ? lo : r > hi ? hi : r);
 }
 
