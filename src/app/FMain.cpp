@@ -129,7 +129,7 @@ TFormMain::TFormMain(Options options)
     protocolPanel_->toolBar()->setParent(PanelLeft);
     protocolPanel_->toolBar()->show();
     protocolPanel_->grid()->setObjectName("SortGrid1");
-    protocolPanel_->setFolder(paths_.folder());
+    protocolPanel_->setFolder(paths_.dataFolder());
     statusBar()->setObjectName("StatusBar1");
     connect(protocolPanel_, &ProtocolPanel::statusText, this,
             [this](const QString& t) { statusBar()->showMessage(t); });
@@ -467,9 +467,10 @@ void TFormMain::FormCreate() {
     TimerDateTimer();
     settingsBinder_->OpenStoredPort();
     protocolPanel_->setKlassSortEnabled(settings_.Klass);
-    backup_ = std::make_unique<BackupWriter>(
-        *protocol_, *timers_,
-        BackupFileName(paths_.folder(), paths_.title(), paths_.userDataFolder(), FileIo::system()));
+    backup_ =
+        std::make_unique<BackupWriter>(*protocol_, *timers_,
+                                       BackupFileName(paths_.dataFolder(), paths_.title(),
+                                                      paths_.userDataFolder(), FileIo::system()));
     backup_->LoadAtStartup();
     race_->requestBackup = [this] { backup_->RequestWrite(); };
     // The race control starts Ready: stop and reset buttons disabled, every input blocked,

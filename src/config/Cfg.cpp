@@ -171,8 +171,8 @@ TCfgDialog::TCfgDialog(Settings& settings, uint32_t presentPorts, QWidget* paren
     setObjectName("CfgDialog");
     setWindowTitle(QStringLiteral("Einstellungen"));
     setFixedSize(479, 316);
-    // The fixed places of the controls are laid out for an 11-pixel sans-serif font.
-    QFont font(QStringLiteral("Arial"));
+    // The fixed places of the controls are laid out for this font at 11 pixels.
+    QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
     setFont(font);
     screens_ = [] {
