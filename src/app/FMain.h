@@ -5,12 +5,14 @@
 #include "platform/Tick.h"
 #include "protocol/CellTable.h"
 #include "race/RaceControl.h"
+#include "serial/PortProbe.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -40,6 +42,8 @@ class TLbSpeedButton;
 class TLed;
 class TFormMonitor2;
 class TCfgDialog;
+class SettingsStore;
+class SettingsBinder;
 
 // The main window: race area with both lane frames, the race buttons, the light tree, the
 // barrier icons and the imitation panel; the protocol below; the hidden menu of keys.
@@ -55,6 +59,10 @@ public:
         Shell* shell = nullptr;
         ComDriver* comDriver = nullptr;
         FileChooser* fileChooser = nullptr;
+        // The settings file, the port probe and where the ports live (SettingsBinder).
+        SettingsStore* settingsStore = nullptr;
+        std::function<uint32_t(const ComPortMap&)> probePorts;
+        std::optional<ComPortMap> portMap;
     };
     explicit TFormMain(Options options);
     ~TFormMain() override;
@@ -85,6 +93,8 @@ public:
     void ImageDEClick();
     void bCFGClick();
     void FormResize();
+    // Puts the audience window on the screen of MonitorIndex.
+    void placeAudienceWindow();
 
     // Controls by their names.
     TFrame1 *FrameT1 = nullptr, *FrameT2 = nullptr;
@@ -117,7 +127,6 @@ private:
     void buildMenu();
     void bindRace();
     void bindSerial();
-    void openPort();
     void FormCreate();
     void FormDestroy();
     void render();
@@ -142,6 +151,7 @@ private:
     ProtocolPanel* protocolPanel_ = nullptr;
     std::unique_ptr<TComPort> ComPort;
     std::unique_ptr<QtHandOver> handOver_;
+    SettingsBinder* settingsBinder_ = nullptr;
     QPointer<TFormMonitor2> monitor_;
     QPointer<TCfgDialog> cfgDialog_;
     bool rendering_ = false;

@@ -319,6 +319,7 @@ void ProtocolPanel::sbSaveClick() {
     if (!choice)
         return;
     folder_ = QFileInfo(QString::fromStdString(choice->path)).absolutePath().toStdString();
+    chooser_->saveFilterIndex = choice->filterIndex > 0 ? choice->filterIndex : 1;
     if (onSave)
         onSave(choice->path, choice->filterIndex);
     else

@@ -50,6 +50,8 @@ public:
     // (A hidden QAction always reports itself disabled, so the state is kept here.)
     void setKlassSortEnabled(bool on);
     bool klassSortEnabled() const { return klassSortEnabled_; }
+    // The save and open dialogs.
+    FileChooser& chooser() { return *chooser_; }
     // Folder the save and open dialogs start in.
     void setFolder(const std::string& folder) { folder_ = folder; }
     const std::string& folder() const { return folder_; }

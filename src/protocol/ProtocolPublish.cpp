@@ -24,13 +24,13 @@ std::string extensionOf(const std::string& path) {
     return e;
 }
 
-const char* extensionFor(ProtocolFileKind type) {
+const char* extensionFor(ProtocolFileType type) {
     switch (type) {
-    case ProtocolFileKind::Spreadsheet:
+    case ProtocolFileType::Spreadsheet:
         return "xlsx";
-    case ProtocolFileKind::Word:
+    case ProtocolFileType::WordDocument:
         return "docx";
-    case ProtocolFileKind::Page:
+    case ProtocolFileType::WebPage:
         return "html";
     default:
         return "txt";
@@ -57,29 +57,29 @@ void makeFolderOf(const std::string& path) {
 
 } // namespace
 
-ProtocolFileKind ChooseFileType(const std::string& path, int filterIndex) {
+ProtocolFileType ChooseFileType(const std::string& path, int filterIndex) {
     const std::string e = extensionOf(path);
     if (e == "txt")
-        return ProtocolFileKind::Text;
+        return ProtocolFileType::Text;
     if (e == "xlsx" || e == "xls")
-        return ProtocolFileKind::Spreadsheet;
+        return ProtocolFileType::Spreadsheet;
     if (e == "docx" || e == "doc")
-        return ProtocolFileKind::Word;
+        return ProtocolFileType::WordDocument;
     if (e == "html" || e == "htm")
-        return ProtocolFileKind::Page;
+        return ProtocolFileType::WebPage;
     switch (filterIndex) {
     case 2:
-        return ProtocolFileKind::Spreadsheet;
+        return ProtocolFileType::Spreadsheet;
     case 3:
-        return ProtocolFileKind::Word;
+        return ProtocolFileType::WordDocument;
     case 4:
-        return ProtocolFileKind::Page;
+        return ProtocolFileType::WebPage;
     default:
-        return ProtocolFileKind::Text;
+        return ProtocolFileType::Text;
     }
 }
 
-std::string SavePathFor(const std::string& path, ProtocolFileKind type) {
+std::string SavePathFor(const std::string& path, ProtocolFileType type) {
     // A known extension chose the type.
     const std::string e = extensionOf(path);
     if (e == "xls" || e == "doc")
@@ -181,14 +181,14 @@ bool ProtocolPublisher::ReadExcelProtocol(const std::string& path) {
     return true;
 }
 
-bool ProtocolPublisher::Save(const std::string& chosen, ProtocolFileKind kind) {
+bool ProtocolPublisher::Save(const std::string& chosen, ProtocolFileType kind) {
     const std::string path = SavePathFor(chosen, kind);
     switch (kind) {
-    case ProtocolFileKind::Spreadsheet:
+    case ProtocolFileType::Spreadsheet:
         return ExportExcel(path);
-    case ProtocolFileKind::Word:
+    case ProtocolFileType::WordDocument:
         return ExportWord(path);
-    case ProtocolFileKind::Page:
+    case ProtocolFileType::WebPage:
         if (!WriteProtocolPage(path))
             return false;
         protocol_.statusText("Gespeichert: " + path);
@@ -198,11 +198,11 @@ bool ProtocolPublisher::Save(const std::string& chosen, ProtocolFileKind kind) {
     }
 }
 
-bool ProtocolPublisher::Open(const std::string& path, ProtocolFileKind kind) {
+bool ProtocolPublisher::Open(const std::string& path, ProtocolFileType kind) {
     switch (kind) {
-    case ProtocolFileKind::Spreadsheet:
+    case ProtocolFileType::Spreadsheet:
         return ReadExcelProtocol(path);
-    case ProtocolFileKind::Text:
+    case ProtocolFileType::Text:
         return protocol_.OpenFile(path);
     default:
         dialogs_.errorReport("Die Datei " + path +

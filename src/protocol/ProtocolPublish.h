@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/Services.h"
+#include "protocol/FileFilters.h"
 #include "protocol/Protocol.h"
 #include "protocol/SpreadsheetReader.h"
 
@@ -9,15 +10,13 @@
 
 namespace vk {
 
-enum class ProtocolFileKind { Text, Spreadsheet, Word, Page };
-
 // The type of a file the operator chose: by the extension typed (.txt; .xlsx, .xls; .docx,
 // .doc; .html, .htm; any case), else by the dialog's filter: 1 text, 2 spreadsheet, 3 word
 // document, 4 web page; anything else is text.
-ProtocolFileKind ChooseFileType(const std::string& path, int filterIndex);
+ProtocolFileType ChooseFileType(const std::string& path, int filterIndex);
 // The path a save of that type writes: a name without the type's extension gets it appended,
 // and the old formats' .xls and .doc become .xlsx and .docx, which is what is written.
-std::string SavePathFor(const std::string& path, ProtocolFileKind type);
+std::string SavePathFor(const std::string& path, ProtocolFileType type);
 
 // Publishes the protocol: the web page (shown or printed), the spreadsheet and the
 // word-processor document, and the spreadsheet import; and the save and open commands'
@@ -61,8 +60,8 @@ public:
 
     // The save and open commands after their dialogs: the file of that kind (ChooseFileType).
     // Save writes to SavePathFor(path, kind).
-    bool Save(const std::string& path, ProtocolFileKind kind);
-    bool Open(const std::string& path, ProtocolFileKind kind);
+    bool Save(const std::string& path, ProtocolFileType kind);
+    bool Open(const std::string& path, ProtocolFileType kind);
 
 private:
     std::string race() const { return raceTitle ? raceTitle() : std::string(); }

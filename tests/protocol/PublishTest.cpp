@@ -342,16 +342,16 @@ TEST_F(PublishFixture, ExcelIsShownFromTheDataFolderOrSavedWhereAsked) {
 }
 
 TEST_F(PublishFixture, SaveAndOpenChooseTheTypeByExtensionElseByFilter) {
-    using T = ProtocolFileKind;
+    using T = ProtocolFileType;
     const std::vector<std::tuple<std::string, int, T, std::string>> cases = {
         {"/a/p.txt", 2, T::Text, "/a/p.txt"},
         {"/a/p.XLSX", 1, T::Spreadsheet, "/a/p.XLSX"},
         {"/a/p.xls", 1, T::Spreadsheet, "/a/p.xlsx"},
-        {"/a/p.doc", 1, T::Word, "/a/p.docx"},
-        {"/a/p.htm", 1, T::Page, "/a/p.htm"},
+        {"/a/p.doc", 1, T::WordDocument, "/a/p.docx"},
+        {"/a/p.htm", 1, T::WebPage, "/a/p.htm"},
         {"/a/p", 2, T::Spreadsheet, "/a/p.xlsx"},
-        {"/a/p", 3, T::Word, "/a/p.docx"},
-        {"/a/p", 4, T::Page, "/a/p.html"},
+        {"/a/p", 3, T::WordDocument, "/a/p.docx"},
+        {"/a/p", 4, T::WebPage, "/a/p.html"},
         {"/a.b/p", 0, T::Text, "/a.b/p.txt"},
         {"/a/2024-05-01", 1, T::Text, "/a/2024-05-01.txt"},
     };
@@ -377,7 +377,7 @@ TEST_F(PublishFixture, SaveAndOpenChooseTheTypeByExtensionElseByFilter) {
     table.SetCell(1, 1, "anders");
     ASSERT_TRUE(publisher.Open(dir.file("s2.xlsx"), ChooseFileType(dir.file("s2.xlsx"), 1)));
     EXPECT_EQ(table.Cell(1, 1), "Müller");
-    EXPECT_FALSE(publisher.Open(dir.file("s4.html"), ProtocolFileKind::Page));
+    EXPECT_FALSE(publisher.Open(dir.file("s4.html"), ProtocolFileType::WebPage));
     EXPECT_EQ(dialogs.errors.size(), 1u);
 }
 
