@@ -4,6 +4,7 @@
 // rows (each in a fresh process). Runs on any Qt platform: offscreen by default, or under
 // xvfb-run with QT_QPA_PLATFORM=xcb. Never touches a real port.
 #include "app/Program.h"
+#include "config/MemorySettingsStore.h"
 #include "protocol/CellTable.h"
 #include "protocol/Protocol.h"
 #include "serial/Comms.h"
@@ -171,6 +172,8 @@ struct Window {
         o.executablePath = (folder + QStringLiteral("/Velkoran")).toStdString();
         o.dialogs = &dialogs;
         o.comDriver = &driver;
+        o.settingsStore = &store;
+        o.probePorts = [](const ComPortMap&) { return 0u; };
         program = std::make_unique<Program>(o);
         TFormMain& w = program->main();
         w.comPort().DevicePath = pty.Slave();
@@ -184,6 +187,7 @@ struct Window {
     test::ScriptedModemIo io;
     LinuxComDriver driver;
     test::ScriptedDialogs dialogs;
+    MemorySettingsStore store;
     std::unique_ptr<Program> program;
 };
 
@@ -303,9 +307,12 @@ int Startup(int rows) {
     const double t0 = NowMs();
     {
         test::ScriptedDialogs dialogs;
+        MemorySettingsStore store;
         TFormMain::Options o;
         o.executablePath = (dir.path() + QStringLiteral("/Velkoran")).toStdString();
         o.dialogs = &dialogs;
+        o.settingsStore = &store;
+        o.probePorts = [](const ComPortMap&) { return 0u; };
         Program program(o);
         const double built = NowMs();
         program.main().show();

@@ -14,14 +14,6 @@ namespace vk {
 
 namespace {
 
-constexpr Color kDisabledCaption = 0x808080;
-
-QColor Mix(const QColor& a, const QColor& b, double t) {
-    return QColor::fromRgbF(static_cast<float>(a.redF() + (b.redF() - a.redF()) * t),
-                            static_cast<float>(a.greenF() + (b.greenF() - a.greenF()) * t),
-                            static_cast<float>(a.blueF() + (b.blueF() - a.blueF()) * t));
-}
-
 QPixmap Greyed(const QPixmap& source) {
     QImage img = source.toImage().convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < img.height(); ++y) {
@@ -119,13 +111,28 @@ void TLbSpeedButton::setTransparent(bool on) {
     update();
 }
 
+LookState TLbSpeedButton::state() const {
+    return {isEnabled(), down_, hot_};
+}
+
+ButtonColors TLbSpeedButton::resolvedColors() const {
+    // Theme colours become concrete ones here; the look itself is worked out in the core.
+    const QPalette& pal = palette();
+    auto concrete = [&pal](Color c, QPalette::ColorRole fallback) {
+        const QColor q = ToQColor(c, pal);
+        return FromQColor(q.isValid() ? q : pal.color(fallback));
+    };
+    ButtonColors c;
+    c.face = color_ == clNone ? clNone : FromQColor(ToQColor(color_, pal));
+    c.whenDown = colorWhenDown_ == clNone ? clNone : FromQColor(ToQColor(colorWhenDown_, pal));
+    c.hotTrack = hotTrackColor_ == clNone ? clNone : FromQColor(ToQColor(hotTrackColor_, pal));
+    c.light = concrete(lightColor_, QPalette::Light);
+    c.shadow = concrete(shadowColor_, QPalette::Dark);
+    return c;
+}
+
 QColor TLbSpeedButton::currentFaceColor() const {
-    Color c = color_;
-    if (down_ && colorWhenDown_ != clNone)
-        c = colorWhenDown_;
-    else if (hot_ && isEnabled() && hotTrackColor_ != clNone)
-        c = hotTrackColor_;
-    return ToQColor(c, palette());
+    return ToQColor(FaceColorFor(resolvedColors(), state()));
 }
 
 QPixmap TLbSpeedButton::glyphForState() const {
@@ -134,18 +141,9 @@ QPixmap TLbSpeedButton::glyphForState() const {
     const int w = glyph_.width() / numGlyphs_;
     if (w <= 0)
         return {};
-    int index = 0;
-    if (!isEnabled())
-        index = 1;
-    else if (down_)
-        index = 2;
-    else if (hot_)
-        index = 3;
-    const bool present = index < numGlyphs_;
-    const QPixmap picture = glyph_.copy((present ? index : 0) * w, 0, w, glyph_.height());
-    if (!isEnabled() && !present)
-        return Greyed(picture);
-    return picture;
+    const GlyphChoice choice = ChooseGlyph(state(), numGlyphs_);
+    const QPixmap picture = glyph_.copy(choice.index * w, 0, w, glyph_.height());
+    return choice.greyed ? Greyed(picture) : picture;
 }
 
 QSize TLbSpeedButton::sizeHint() const {
@@ -157,74 +155,78 @@ QSize TLbSpeedButton::sizeHint() const {
     return {w, h};
 }
 
-void TLbSpeedButton::paintFace(QPainter& p, const QRect& r) {
-    const QColor face = currentFaceColor();
-    QColor light = ToQColor(lightColor_, palette());
-    QColor shadow = ToQColor(shadowColor_, palette());
-    if (!light.isValid())
-        light = palette().color(QPalette::Light);
-    if (!shadow.isValid())
-        shadow = palette().color(QPalette::Dark);
+namespace {
 
-    if (style_ == bsShape)
-        return;
+QBrush Gradient(const std::vector<GradientStop>& stops, const QRectF& box) {
+    if (stops.size() == 1)
+        return QBrush(ToQColor(stops.front().color));
+    QLinearGradient g(box.topLeft(), box.bottomLeft());
+    for (const GradientStop& s : stops)
+        g.setColorAt(s.at, ToQColor(s.color));
+    return QBrush(g);
+}
 
-    if (style_ == bsModern) {
-        const QRectF box = QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5);
-        const double radius = std::min(6.0, std::min(box.width(), box.height()) / 4);
-        QPainterPath path;
-        path.addRoundedRect(box, radius, radius);
-        p.setRenderHint(QPainter::Antialiasing, true);
-        if (!transparent_ && face.isValid()) {
-            // Light at the top and bottom edges, the face colour across the middle; a held
-            // button shades the other way round.
-            QLinearGradient g(box.topLeft(), box.bottomLeft());
-            const QColor edge = down_ ? Mix(face, shadow, 0.35) : light;
-            const QColor far = down_ ? Mix(face, light, 0.4) : Mix(light, face, 0.5);
-            g.setColorAt(0.0, edge);
-            g.setColorAt(0.4, face);
-            g.setColorAt(0.7, face);
-            g.setColorAt(1.0, far);
-            p.fillPath(path, g);
+} // namespace
+
+void TLbSpeedButton::paintFace(QPainter& p, const FacePlan& plan) {
+    const QRect r = rect();
+    if (plan.shape == FaceShape::Square) {
+        if (plan.cutCorners) {
+            // Leave the corner pixels to the parent, as old rounded-off buttons did.
+            const QRegion corners =
+                QRegion(r.left(), r.top(), 1, 1) + QRegion(r.right(), r.top(), 1, 1) +
+                QRegion(r.left(), r.bottom(), 1, 1) + QRegion(r.right(), r.bottom(), 1, 1);
+            p.setClipRegion(QRegion(r) - corners);
         }
-        QPen pen(shadow);
-        pen.setWidthF(down_ ? 2.0 : 1.0);
+        if (!plan.fill.empty())
+            p.fillRect(r, Gradient(plan.fill, r));
+        QRect ring = r;
+        for (const Ring& line : plan.rings) {
+            if (ring.width() < 2 || ring.height() < 2)
+                break;
+            p.setPen(ToQColor(line.topLeft));
+            p.drawLine(ring.left(), ring.top(), ring.right() - 1, ring.top());
+            p.drawLine(ring.left(), ring.top(), ring.left(), ring.bottom() - 1);
+            p.setPen(ToQColor(line.bottomRight));
+            p.drawLine(ring.left(), ring.bottom(), ring.right(), ring.bottom());
+            p.drawLine(ring.right(), ring.top(), ring.right(), ring.bottom());
+            ring.adjust(1, 1, -1, -1);
+        }
+        p.setClipping(false);
+        return;
+    }
+    if (plan.shape != FaceShape::Rounded)
+        return;
+    const double inset = std::max(0.5, plan.outlineWidth / 2);
+    const QRectF box = QRectF(r).adjusted(inset, inset, -inset, -inset);
+    QPainterPath path;
+    path.addRoundedRect(box, plan.radius, plan.radius);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    if (!plan.fill.empty())
+        p.fillPath(path, Gradient(plan.fill, box));
+    if (!plan.gloss.empty()) {
+        const QRectF upper(box.left(), box.top(), box.width(), box.height() / 2);
+        QPainterPath half;
+        half.addRect(upper);
+        p.fillPath(path.intersected(half), Gradient(plan.gloss, upper));
+    }
+    if (plan.outline != clNone) {
+        QPen pen(ToQColor(plan.outline));
+        pen.setWidthF(plan.outlineWidth);
         p.setPen(pen);
         p.setBrush(Qt::NoBrush);
         p.drawPath(path);
-        p.setRenderHint(QPainter::Antialiasing, false);
-        return;
     }
-
-    // The plain raised button of the other styles.
-    if (!transparent_ && face.isValid())
-        p.fillRect(r, face);
-    if (flat_ && !hot_ && !down_)
-        return;
-    const QColor topLeft = down_ ? shadow : light;
-    const QColor bottomRight = down_ ? light : shadow;
-    p.setPen(topLeft);
-    p.drawLine(r.left(), r.top(), r.right() - 1, r.top());
-    p.drawLine(r.left(), r.top(), r.left(), r.bottom() - 1);
-    p.setPen(bottomRight);
-    p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
-    p.drawLine(r.right(), r.top(), r.right(), r.bottom());
-    if (!flat_ && !down_) {
-        p.setPen(Qt::black);
-        p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
-        p.drawLine(r.right(), r.top(), r.right(), r.bottom());
-        p.setPen(shadow);
-        p.drawLine(r.left() + 1, r.bottom() - 1, r.right() - 1, r.bottom() - 1);
-        p.drawLine(r.right() - 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
-    }
+    p.setRenderHint(QPainter::Antialiasing, false);
 }
 
 void TLbSpeedButton::paintContent(QPainter& p, const QRect& r) {
-    const bool hotFont = hot_ && isEnabled() && useHotTrackFont_;
-    const QFont f = hotFont ? hotTrackFont_ : font();
-    QColor textColor = ToQColor(hotFont ? hotTrackFontColor_ : fontColor_, palette());
-    if (!isEnabled())
-        textColor = ToQColor(kDisabledCaption);
+    const CaptionKind kind = CaptionKindFor(state(), useHotTrackFont_);
+    const QFont f = kind == CaptionKind::Hot ? hotTrackFont_ : font();
+    QColor textColor = ToQColor(kind == CaptionKind::Disabled ? kDisabledCaption
+                                : kind == CaptionKind::Hot    ? hotTrackFontColor_
+                                                              : fontColor_,
+                                palette());
     if (!textColor.isValid())
         textColor = palette().color(QPalette::ButtonText);
 
@@ -232,48 +234,18 @@ void TLbSpeedButton::paintContent(QPainter& p, const QRect& r) {
     const QFontMetrics fm(f);
     const QSize textSize = caption_.isEmpty() ? QSize() : fm.size(Qt::TextSingleLine, caption_);
     const QSize glyphSize = g.isNull() ? QSize() : g.deviceIndependentSize().toSize();
-    const int gap = (!g.isNull() && !caption_.isEmpty()) ? 4 : 0;
-    const bool horizontal = layout_ == blGlyphLeft || layout_ == blGlyphRight;
-    const QSize total = horizontal ? QSize(glyphSize.width() + gap + textSize.width(),
-                                           std::max(glyphSize.height(), textSize.height()))
-                                   : QSize(std::max(glyphSize.width(), textSize.width()),
-                                           glyphSize.height() + gap + textSize.height());
-
-    int x = r.left() + (r.width() - total.width()) / 2;
-    if (alignment_ & Qt::AlignLeft)
-        x = r.left() + 4;
-    else if (alignment_ & Qt::AlignRight)
-        x = r.right() - 4 - total.width();
-    const int y = r.top() + (r.height() - total.height()) / 2;
-
-    QRect glyphRect, textRect;
-    switch (layout_) {
-    case blGlyphLeft:
-        glyphRect = QRect(QPoint(x, y + (total.height() - glyphSize.height()) / 2), glyphSize);
-        textRect = QRect(x + glyphSize.width() + gap, y, textSize.width(), total.height());
-        break;
-    case blGlyphRight:
-        textRect = QRect(x, y, textSize.width(), total.height());
-        glyphRect =
-            QRect(QPoint(x + textSize.width() + gap, y + (total.height() - glyphSize.height()) / 2),
-                  glyphSize);
-        break;
-    case blGlyphTop:
-        glyphRect = QRect(QPoint(x + (total.width() - glyphSize.width()) / 2, y), glyphSize);
-        textRect = QRect(x, y + glyphSize.height() + gap, total.width(), textSize.height());
-        break;
-    case blGlyphBottom:
-        textRect = QRect(x, y, total.width(), textSize.height());
-        glyphRect =
-            QRect(QPoint(x + (total.width() - glyphSize.width()) / 2, y + textSize.height() + gap),
-                  glyphSize);
-        break;
-    }
+    const HAlign align = (alignment_ & Qt::AlignLeft)    ? HAlign::Left
+                         : (alignment_ & Qt::AlignRight) ? HAlign::Right
+                                                         : HAlign::Centre;
+    const ContentPlace place =
+        PlaceContent({r.x(), r.y(), r.width(), r.height()}, {glyphSize.width(), glyphSize.height()},
+                     {textSize.width(), textSize.height()}, layout_, align, 4, 4);
     if (!g.isNull())
-        p.drawPixmap(glyphRect.topLeft(), g);
+        p.drawPixmap(place.glyph.x, place.glyph.y, g);
     if (!caption_.isEmpty()) {
+        const QRect textRect(place.text.x, place.text.y, place.text.w, place.text.h);
         p.setFont(f);
-        if (!isEnabled()) {
+        if (kind == CaptionKind::Disabled) {
             // Etched, so that grey text stays readable on a grey face.
             p.setPen(Qt::white);
             p.drawText(textRect.translated(1, 1), Qt::AlignCenter | Qt::TextSingleLine, caption_);
@@ -285,10 +257,10 @@ void TLbSpeedButton::paintContent(QPainter& p, const QRect& r) {
 
 void TLbSpeedButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const QRect r = rect();
-    paintFace(p, r);
-    const QRect content = down_ ? r.translated(1, 1) : r;
-    paintContent(p, content);
+    const FacePlan plan =
+        PlanFace(style_, resolvedColors(), state(), flat_, transparent_, width(), height());
+    paintFace(p, plan);
+    paintContent(p, rect().translated(plan.shift, plan.shift));
 }
 
 void TLbSpeedButton::mousePressEvent(QMouseEvent* event) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "display/ButtonLook.h"
 #include "display/Colors.h"
 
 #include <QColor>
@@ -9,15 +10,10 @@
 
 namespace vk {
 
-// bsModern and bsShape have their own look; bsNormal, bsEncarta, bsOld and bsQuicken are
-// drawn as a plain raised button.
-enum TLbButtonStyle : uint8_t { bsNormal, bsEncarta, bsModern, bsOld, bsShape, bsQuicken };
-
-// Place of the glyph relative to the caption.
-enum TButtonLayout : uint8_t { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
-
-// A push button drawn by the program. mouseDown is sent on the press of any mouse button
-// (race buttons act on it), clicked on a left release inside the button. A disabled button
+// A push button drawn by the program in one of six looks (ButtonLook.h): bsNormal raised,
+// bsEncarta flat until hovered, bsModern shaded and rounded, bsOld with a thick bevel,
+// bsShape only its picture, bsQuicken a glossy pill. mouseDown is sent on the press of any mouse
+// button (race buttons act on it), clicked on a left release inside the button. A disabled button
 // sends nothing.
 class TLbSpeedButton : public QWidget {
     Q_OBJECT
@@ -98,8 +94,10 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    LookState state() const;
+    ButtonColors resolvedColors() const;
     QPixmap glyphForState() const;
-    void paintFace(QPainter& p, const QRect& r);
+    void paintFace(QPainter& p, const FacePlan& plan);
     void paintContent(QPainter& p, const QRect& r);
 
     TLbButtonStyle style_ = bsNormal;

@@ -25,11 +25,26 @@ bool IsFile(const std::string& path) {
     return fs::is_regular_file(path, ec);
 }
 
-std::string ExistingOrEmpty(const std::string& path) {
-    return IsFile(path) ? path : std::string();
+// <prefix>/share/velkoran/ for a program folder <prefix>/bin/, when that folder exists.
+std::string ShareFolderOf(const std::string& programFolder) {
+    const fs::path bin = fs::path(programFolder).parent_path();
+    if (bin.filename() != "bin")
+        return {};
+    const fs::path share = bin.parent_path() / "share" / "velkoran";
+    std::error_code ec;
+    return fs::is_directory(share, ec) ? WithSlash(share.lexically_normal().string())
+                                       : std::string();
 }
 
 } // namespace
+
+std::string ProgramPaths::lookUp(const std::string& name) const {
+    if (IsFile(folder_ + name))
+        return folder_ + name;
+    if (!shareFolder_.empty() && IsFile(shareFolder_ + name))
+        return shareFolder_ + name;
+    return {};
+}
 
 ProgramPaths::ProgramPaths(const std::string& executablePath) : executable_(executablePath) {
     const fs::path p(executablePath);
@@ -39,8 +54,9 @@ ProgramPaths::ProgramPaths(const std::string& executablePath) : executable_(exec
     if (parent.empty())
         parent = p.has_root_directory() ? "/" : ".";
     folder_ = WithSlash(parent);
-    startSound_ = ExistingOrEmpty(folder_ + "start.wav");
-    stopSound_ = ExistingOrEmpty(folder_ + "stopp.wav");
+    shareFolder_ = ShareFolderOf(folder_);
+    startSound_ = lookUp("start.wav");
+    stopSound_ = lookUp("stopp.wav");
 }
 
 std::string ProgramPaths::RunningExecutable() {
@@ -50,7 +66,8 @@ std::string ProgramPaths::RunningExecutable() {
 }
 
 std::string ProgramPaths::helpPage() const {
-    return folder_ + title_ + "-Hilfe.html";
+    const std::string found = lookUp(title_ + "-Hilfe.html");
+    return found.empty() ? folder_ + title_ + "-Hilfe.html" : found;
 }
 
 std::string ProgramPaths::UserDataFolder(const std::string& title, const char* xdgDataHome,
@@ -71,7 +88,8 @@ std::string ProgramPaths::userDataFolder() const {
 }
 
 std::string ProgramPaths::dataFolder() const {
-    if (IsWritableFolder(folder_))
+    // An installed program keeps its data per user even where root could write into bin/.
+    if (!installed() && IsWritableFolder(folder_))
         return folder_;
     const std::string user = userDataFolder();
     if (user.empty())

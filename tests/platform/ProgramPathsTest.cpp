@@ -170,3 +170,40 @@ TEST(ProgramPaths, DataFolderFallsBackToCreatedUserFolder) {
     EXPECT_TRUE(fs::is_directory(expected));
     EXPECT_TRUE(IsWritableFolder(expected));
 }
+
+TEST(ProgramPaths, InstalledProgramFindsItsFilesInShareAndKeepsDataPerUser) {
+    TempFolder t;
+    EnvGuard xdg("XDG_DATA_HOME");
+    setenv("XDG_DATA_HOME", (t.dir() + "xdg").c_str(), 1);
+    fs::create_directories(t.dir() + "usr/bin");
+    fs::create_directories(t.dir() + "usr/share/velkoran");
+    const std::string exe = t.file("usr/bin/Velkoran");
+    const std::string share = t.dir() + "usr/share/velkoran/";
+    {
+        // Nothing installed yet: the help page is looked for beside the program.
+        ProgramPaths p(exe);
+        EXPECT_TRUE(p.installed());
+        EXPECT_EQ(p.shareFolder(), share);
+        EXPECT_EQ(p.startSound(), "");
+        EXPECT_EQ(p.helpPage(), t.dir() + "usr/bin/Velkoran-Hilfe.html");
+    }
+    t.file("usr/share/velkoran/start.wav");
+    t.file("usr/share/velkoran/stopp.wav");
+    t.file("usr/share/velkoran/Velkoran-Hilfe.html");
+    t.file("usr/bin/stopp.wav"); // a file beside the program wins
+    ProgramPaths p(exe);
+    EXPECT_EQ(p.startSound(), share + "start.wav");
+    EXPECT_EQ(p.stopSound(), t.dir() + "usr/bin/stopp.wav");
+    EXPECT_EQ(p.helpPage(), share + "Velkoran-Hilfe.html");
+    // The help page follows the program's name.
+    EXPECT_EQ(ProgramPaths(t.file("usr/bin/Strecke2")).helpPage(),
+              t.dir() + "usr/bin/Strecke2-Hilfe.html");
+    // bin/ is writable here (and for root anywhere), yet data goes to the user's folder.
+    EXPECT_EQ(p.dataFolder(), t.dir() + "xdg/Quorvane/Velkoran/");
+
+    // Not a bin/ folder, or no share/velkoran beside it: not installed.
+    EXPECT_FALSE(ProgramPaths(t.file("usr/Velkoran")).installed());
+    fs::create_directories(t.dir() + "opt/bin");
+    EXPECT_FALSE(ProgramPaths(t.file("opt/bin/Velkoran")).installed());
+    EXPECT_EQ(ProgramPaths(t.file("opt/bin/Velkoran")).dataFolder(), t.dir() + "opt/bin/");
+}

@@ -133,10 +133,13 @@ TEST(Assets, HelpPageLiesBesideTheProgram) {
     const std::string html = ReadFile(kDir + "/Velkoran-Hilfe.html");
     ASSERT_FALSE(html.empty());
     EXPECT_NE(html.find("charset=\"utf-8\""), std::string::npos);
-    for (const char* needle : {"F1",        "F2",        "F3",          "F5",        "F6",
-                               "F7",        "F8",        "F9",          "F10",       "F11",
-                               "F12",       "„0,000“",   "AMPEL (7+8)", "LS1 (1-4)", "LS2 (4-6)",
-                               "RTS – CTS", "DTR – DCD", "DTR – DSR",   "Reaktion",  "Zwischenzeit",
-                               "TopSpeed",  "Stopp",     "Imitation",   "Monitor",   "Joker"})
+    for (const char* needle :
+         {"F1", "F2", "F3", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12", "„0,000“",
+          "AMPEL (7+8)", "LS1 (1-4)", "LS2 (4-6)", "RTS – CTS", "DTR – DCD", "DTR – DSR",
+          "Reaktion", "Zwischenzeit", "TopSpeed", "Stopp", "Imitation", "Monitor", "Joker",
+          // plug drawing, every key, the files, a missing or busy port
+          "<svg", "Strg</kbd>+<kbd>F6", "Alt</kbd>+<kbd>F4", "Strg</kbd>+<kbd>0", "Sperrzeit",
+          ".xlsx", ".docx", ".html", "Sicherungsdatei", "Device or resource busy", "dialout",
+          "/dev/ttyUSB0", "velkoran-lines COM5"})
         EXPECT_NE(html.find(needle), std::string::npos) << needle;
 }
