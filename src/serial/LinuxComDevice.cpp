@@ -233,6 +233,10 @@ int LinuxComDevice::Collect(int64_t tick, const LineCounts* now) {
 }
 
 namespace {
+uint32_t WatchedWordOf(int lines) {
+    return ModemWordOf(lines);
+}
+
 bool CountsMoved(const LineCounts& a, const LineCounts& b, int lines) {
     return ((lines & TIOCM_CTS) && a.cts != b.cts) || ((lines & TIOCM_DSR) && a.dsr != b.dsr) ||
            ((lines & TIOCM_CAR) && a.dcd != b.dcd) || ((lines & TIOCM_RNG) && a.rng != b.rng);
@@ -262,29 +266,25 @@ WaitResult LinuxComDevice::WaitEvent(uint32_t eventMask, LineRecord& record) {
         if (polling_.load())
             return PollLines(record);
         // Changes since the last look (while the records were made, or in the entry gap of
-        // the last wait) still show in the counters.
-        if (haveCounts_) {
-            const int64_t tick = ticks_.TickStamp();
-            LineCounts now;
-            const int r = io_.Counts(fd_, now);
-            if (r == 0 && CountsMoved(now, counts_, lines_)) {
-                const int e = Collect(tick, &now);
-                if (e)
-                    return IsLost(e) ? WaitResult::Lost : WaitResult::Failed;
-                if (Next(record))
-                    return WaitResult::Event;
-            } else if (r != 0 && IsLost(r)) {
-                return WaitResult::Lost;
-            } else if (r != 0) {
-                haveCounts_ = false;
-            }
-        }
-        if (haveCounts_)
-            Arm();
-        inWait_.store(true);
-        const int r = stop_.load() ? EINTR : io_.Wait(fd_, lines_);
-        inWait_.store(false);
+        // the last wait) still show in the counters, or at least in the word.
         const int64_t tick = ticks_.TickStamp();
+        LineCounts now;
+        int r = haveCounts_ ? io_.Counts(fd_, now) : ENOTTY;
+        if (r != 0 && IsLost(r))
+            return WaitResult::Lost;
+        if (r != 0)
+            haveCounts_ = false;
+        if (!haveCounts_ || CountsMoved(now, counts_, lines_)) {
+            if (const int e = Collect(tick, haveCounts_ ? &now : nullptr))
+                return IsLost(e) ? WaitResult::Lost : WaitResult::Failed;
+            if (Next(record))
+                return WaitResult::Event;
+        }
+        Arm();
+        inWait_.store(true);
+        r = stop_.load() ? EINTR : io_.Wait(fd_, lines_);
+        inWait_.store(false);
+        const int64_t woke = ticks_.TickStamp();
         Disarm();
         if (r == EINTR)
             continue;
@@ -296,9 +296,8 @@ WaitResult LinuxComDevice::WaitEvent(uint32_t eventMask, LineRecord& record) {
             return WaitResult::Lost;
         if (r != 0)
             return WaitResult::Failed;
-        LineCounts now;
         const bool counted = haveCounts_ && io_.Counts(fd_, now) == 0;
-        if (const int e = Collect(tick, counted ? &now : nullptr))
+        if (const int e = Collect(woke, counted ? &now : nullptr))
             return IsLost(e) ? WaitResult::Lost : WaitResult::Failed;
         // A wake-up that shows no change would turn into a busy loop if it repeats.
         if (!Next(record))
@@ -352,6 +351,8 @@ void LinuxComDevice::Arm() {
         armed_ = true;
         ++armSeq_;
         baseline_ = counts_;
+        baselineCounted_ = haveCounts_;
+        baselineWord_ = word_;
         baselineLines_ = lines_;
     }
     const uint64_t one = 1;
@@ -412,6 +413,8 @@ bool LinuxComDevice::Pause(int us) {
 void LinuxComDevice::CheckGap() {
     uint64_t seq = 0;
     LineCounts baseline;
+    bool counted = false;
+    uint32_t word = 0;
     int lines = 0;
     {
         std::lock_guard lock(guardMutex_);
@@ -419,6 +422,8 @@ void LinuxComDevice::CheckGap() {
             return;
         seq = armSeq_;
         baseline = baseline_;
+        counted = baselineCounted_;
+        word = baselineWord_;
         lines = baselineLines_;
     }
     auto current = [&] {
@@ -439,9 +444,16 @@ void LinuxComDevice::CheckGap() {
         waitedUs += pauseUs;
         pauseUs = std::min(pauseUs * 2, 1000);
     }
-    LineCounts now;
-    if (io_.Counts(fd_, now) != 0 || !CountsMoved(now, baseline, lines))
-        return;
+    // Without counters only a change that lasts shows, in the word.
+    if (counted) {
+        LineCounts now;
+        if (io_.Counts(fd_, now) != 0 || !CountsMoved(now, baseline, lines))
+            return;
+    } else {
+        int b = 0;
+        if (io_.Get(fd_, b) != 0 || !((ModemWordOf(b) ^ word) & WatchedWordOf(lines)))
+            return;
+    }
     std::lock_guard lock(guardMutex_);
     if (armed_ && armSeq_ == seq)
         pthread_kill(waiter_, StopSignal());

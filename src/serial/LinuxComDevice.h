@@ -59,9 +59,10 @@ int LinesOfEventMask(uint32_t eventMask);
 // tick, the counters and the word, in that order. TIOCMIWAIT compares against a snapshot of
 // the counters that the kernel takes when the call is entered, after this side read them: a
 // change in between would wake nobody until the next change. A guard thread closes that gap:
-// once the event thread sleeps in the wait it reads the counters once more and, if they moved
-// since the event thread's look, interrupts the wait. The guard also throws away input nobody
-// reads as it arrives. Both threads sleep while no line changes and no byte arrives.
+// once the event thread sleeps in the wait it reads the counters (without them, the word) once
+// more and, if they moved since the event thread's look, interrupts the wait. The guard also throws
+// away input nobody reads as it arrives. Both threads sleep while no line changes and no byte
+// arrives.
 class LinuxComDevice final : public ComDevice {
 public:
     LinuxComDevice(int fd, ModemIo& io, TickSource& ticks, bool discardInput);
@@ -124,6 +125,8 @@ private:
     bool armed_ = false;
     uint64_t armSeq_ = 0;
     LineCounts baseline_;
+    bool baselineCounted_ = false;
+    uint32_t baselineWord_ = 0;
     int baselineLines_ = 0;
     std::thread guard_;
 };

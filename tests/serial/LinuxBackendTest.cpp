@@ -354,17 +354,24 @@ TEST_F(LinuxBackendTest, LinesChangingTogetherComeInOneWait) {
 // thread's own look and that moment would wake nobody. The guard finds it once the thread
 // sleeps, and costs no wake-up while nothing changes.
 TEST_F(LinuxBackendTest, ChangeInTheEntryGapOfTheWaitIsStillDelivered) {
-    io.ChangeInEntryGap(TIOCM_CAR);
-    port->Open();
-    Serve();
-    EXPECT_EQ(log, Log({"open", "rlsd"}));
-    EXPECT_EQ(port->ModemStatus(), 0x80u);
+    for (bool counters : {true, false}) {
+        SCOPED_TRACE(counters ? "counters" : "word only");
+        io.hasCounts = counters;
+        log.clear();
+        io.SetLines(0);
+        io.ChangeInEntryGap(TIOCM_CAR);
+        port->Open();
+        Serve();
+        EXPECT_EQ(log, Log({"open", "rlsd"}));
+        EXPECT_EQ(port->ModemStatus(), 0x80u);
 
-    ASSERT_TRUE(io.WaitInWait());
-    const int waits = io.Read(io.waits);
-    poll(nullptr, 0, 100);
-    EXPECT_EQ(io.Read(io.waits), waits);
-    EXPECT_EQ(port->HandOver().Pending(), 0u);
+        ASSERT_TRUE(io.WaitInWait());
+        const int waits = io.Read(io.waits);
+        poll(nullptr, 0, 100);
+        EXPECT_EQ(io.Read(io.waits), waits);
+        EXPECT_EQ(port->HandOver().Pending(), 0u);
+        port->Close();
+    }
 }
 
 TEST(LinuxBackend, SeesWhereAThreadSleeps) {
