@@ -2,6 +2,7 @@
 
 #include "app/DlgYesNo.h"
 #include "app/MainLayout.h"
+#include "app/ProtocolBinder.h"
 #include "app/QtPlatform.h"
 #include "config/Cfg.h"
 #include "display/Dmn_led.h"
@@ -10,7 +11,6 @@
 #include "display/LbSpeedButton.h"
 #include "display/Pictures.h"
 #include "protocol/Protocol.h"
-#include "protocol/ProtocolBackup.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/SortGrid.h"
 #include "serial/Comms.h"
@@ -480,12 +480,9 @@ void TFormMain::FormCreate() {
     TimerDateTimer();
     openPort();
     protocolPanel_->setKlassSortEnabled(settings_.Klass);
-    backup_ =
-        std::make_unique<BackupWriter>(*protocol_, *timers_,
-                                       BackupFileName(paths_.dataFolder(), paths_.title(),
-                                                      paths_.userDataFolder(), FileIo::system()));
-    backup_->LoadAtStartup();
-    race_->requestBackup = [this] { backup_->RequestWrite(); };
+    protocolBinder_ =
+        std::make_unique<ProtocolBinder>(*protocol_, *race_, *timers_, paths_, statusBar(), this);
+    protocolBinder_->loadBackup();
     // The race control starts Ready: stop and reset buttons disabled, every input blocked,
     // the light tree dark. The protocol took its header row when it was made, and the
     // start-up read updated its buttons and selected the row.
@@ -493,17 +490,20 @@ void TFormMain::FormCreate() {
 }
 
 void TFormMain::FormDestroy() {
-    if (backup_)
-        backup_->WriteNow();
+    if (protocolBinder_)
+        protocolBinder_->writeBackup();
     // The settings are written back here once the settings store exists.
     ComPort->Close();
-    race_->requestBackup = nullptr;
     race_->onChanged = nullptr;
-    backup_.reset();
+    protocolBinder_.reset();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
     if (race_->anyClockRunning() && !dialogs_->askYesNo("Beenden?")) {
+        event->ignore();
+        return;
+    }
+    if (!protocolBinder_->mayClose(*dialogs_)) {
         event->ignore();
         return;
     }

@@ -26,7 +26,7 @@ namespace vk {
 
 class Protocol;
 class FileChooser;
-class BackupWriter;
+class ProtocolBinder;
 class ProtocolPanel;
 class TComPort;
 class ComDriver;
@@ -135,7 +135,7 @@ private:
     Shell* shell_ = nullptr;
     std::unique_ptr<RaceControl> race_;
     std::unique_ptr<Protocol> protocol_;
-    std::unique_ptr<BackupWriter> backup_;
+    std::unique_ptr<ProtocolBinder> protocolBinder_;
     ProtocolPanel* protocolPanel_ = nullptr;
     std::unique_ptr<TComPort> ComPort;
     std::unique_ptr<QtHandOver> handOver_;

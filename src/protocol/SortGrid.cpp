@@ -54,6 +54,14 @@ Qt::Alignment qtAlignment(const CellFormat& f) {
     return a;
 }
 
+// A cell shows at most this many characters: no column is wider, and a hostile file's
+// megabyte-long field must not be measured at every paint.
+constexpr size_t kShownChars = 1000;
+
+QString shown(const std::string& s) {
+    return qs(s.size() <= kShownChars ? s : FirstChars(s, kShownChars));
+}
+
 // A typed character as the key callbacks see it; empty for keys that type nothing.
 std::string typedKey(const QKeyEvent* e) {
     if (e->key() == Qt::Key_Backspace)
@@ -114,7 +122,7 @@ public:
         case Qt::DisplayRole: {
             if (grid_->cellFormat(col, row).CheckBox)
                 return {};
-            return qs(table_->Cell(col, row));
+            return shown(table_->Cell(col, row));
         }
         case Qt::EditRole:
             return qs(table_->Cell(col, row));
@@ -129,7 +137,7 @@ public:
         if (!table_)
             return {};
         if (o == Qt::Horizontal && role == Qt::DisplayRole)
-            return qs(table_->Cell(section, 0));
+            return shown(table_->Cell(section, 0));
         if (o == Qt::Horizontal && role == Qt::TextAlignmentRole)
             return QVariant::fromValue(qtAlignment(grid_->cellFormat(section, 0)));
         return {};
@@ -168,6 +176,15 @@ private:
     }
 
     void changed(int row) {
+        if (row == CellTable::kReplaced) {
+            // A loaded file: one reset instead of a notification per cell.
+            beginResetModel();
+            shownRows_ = dataRows();
+            shownCols_ = table_->ColCount();
+            endResetModel();
+            sizeChanged();
+            return;
+        }
         if (row == 0) {
             emit headerDataChanged(Qt::Horizontal, 0, shownCols_ - 1);
             return;
@@ -279,9 +296,26 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
         QWidget* e = QStyledItemDelegate::createEditor(parent, option, index);
-        if (auto* line = qobject_cast<QLineEdit*>(e))
+        if (auto* line = qobject_cast<QLineEdit*>(e)) {
             line->setFrame(false);
+            // Every typed character reaches the cell at once.
+            const QPersistentModelIndex at(index);
+            connect(line, &QLineEdit::textEdited, grid_, [g = grid_, at](const QString& text) {
+                if (at.isValid())
+                    g->liveEdit(at.column(), at.row() + 1, us(text));
+            });
+        }
         return e;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        // Only when the editor opens: a table change (a lane start, a new row) must never reset
+        // what is being typed.
+        if (editor->property("vkLoaded").toBool())
+            return;
+        editor->setProperty("vkLoaded", true);
+        grid_->editorOpened(editor, index.column(), index.row() + 1);
+        QStyledItemDelegate::setEditorData(editor, index);
     }
 
 protected:
@@ -289,6 +323,7 @@ protected:
         if (event->type() == QEvent::KeyPress) {
             auto* k = static_cast<QKeyEvent*>(event);
             if (k->key() == Qt::Key_Escape) {
+                grid_->revertEdit();
                 const bool r = QStyledItemDelegate::eventFilter(editor, event);
                 grid_->editorKeyDown(k->key(), k->modifiers());
                 return r;
@@ -752,12 +787,47 @@ void TSortGrid::editorKeyDown(int key, Qt::KeyboardModifiers modifiers) {
         onKeyDown(key, modifiers);
 }
 
+void TSortGrid::editorOpened(QWidget* editor, int col, int row) {
+    if (detached())
+        return;
+    editor_ = editor;
+    origin_ = EditOrigin{col, row, table_->Cell(col, row), true};
+}
+
+void TSortGrid::liveEdit(int col, int row, const std::string& text) {
+    if (detached())
+        return;
+    table_->SetCell(col, row, text);
+    table_->SetModified(true);
+}
+
+void TSortGrid::revertEdit() {
+    if (detached() || !origin_.valid)
+        return;
+    table_->SetCell(origin_.col, origin_.row, origin_.text);
+    origin_.valid = false;
+}
+
+void TSortGrid::commitEditor() {
+    if (editorActive() && editor_) {
+        commitData(editor_);
+        closeEditor(editor_, QAbstractItemDelegate::NoHint);
+    }
+}
+
 bool TSortGrid::storeEdit(int col, int row, const std::string& text) {
     if (detached())
         return false;
-    const std::string old = table_->Cell(col, row);
-    if (old == text)
+    // Typing already put the text into the cell: what counts is the text before the editor
+    // opened.
+    const bool opened = origin_.valid && origin_.col == col && origin_.row == row;
+    const std::string old = opened ? origin_.text : table_->Cell(col, row);
+    if (opened)
+        origin_.text = text;
+    if (old == text) {
+        table_->SetCell(col, row, text);
         return true;
+    }
     std::string next = text;
     bool valid = true;
     if (onCellValidate)
@@ -766,14 +836,25 @@ bool TSortGrid::storeEdit(int col, int row, const std::string& text) {
         // The handler's replacement, or the old text when it offers none.
         if (next == text)
             next = old;
-        if (next == old)
-            return false;
     }
+    if (opened)
+        origin_.text = next;
     table_->SetCell(col, row, next);
+    if (next == old)
+        return false;
     table_->SetModified(true);
     if (onCellEdited)
         onCellEdited(col, row);
     return true;
+}
+
+void TSortGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    QTableView::closeEditor(editor, hint);
+    // Tabbing from an open editor into a drop-down cell opens its list, as a click does.
+    if ((hint == QAbstractItemDelegate::EditNextItem ||
+         hint == QAbstractItemDelegate::EditPreviousItem) &&
+        !detached() && editing_ && cellFormat(Col(), Row()).Combobox)
+        OpenComboBox(Col(), Row());
 }
 
 void TSortGrid::keyPressEvent(QKeyEvent* event) {

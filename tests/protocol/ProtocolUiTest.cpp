@@ -648,13 +648,14 @@ private slots:
             status.at(0).at(0).toString().contains(QStringLiteral("konnte nicht gelesen werden")));
     }
 
-    void typedNameReachesBackupWithinASecondAndRestartBringsRowsBack() {
+    void confirmedNameReachesBackupSoonAndRestartBringsRowsBack() {
         test::TempFolder dir;
         test::ManualClock clock;
+        test::PostQueue posted;
         const std::string path = dir.file("Velkoran-Sicherungsdatei.txt");
         {
             PanelWindow w;
-            BackupWriter backup(w.protocol, clock, path);
+            BackupWriter backup(w.protocol, clock, path, posted.poster());
             backup.LoadAtStartup();
             w.panel->action("Neu1")->trigger();
             w.click(1, 1);
@@ -664,17 +665,18 @@ private slots:
             QTest::keyClick(w.editor(), Qt::Key_Return);
             QCoreApplication::processEvents(); // the editor commits through a queued call
             clock.advance(BackupWriter::kOperatorMs);
+            backup.WaitForWrites();
             QVERIFY(test::ReadBytes(path).find("1\tSchulz\t") != std::string::npos);
             // A race result: the lane stop asks for a write.
             w.table.SetCell(8, 1, "5,432");
             backup.RequestWrite();
-            clock.advance(BackupWriter::kSoonMs);
+            backup.WaitForWrites();
             QVERIFY(test::ReadBytes(path).find("5,432") != std::string::npos);
             w.table.SetCell(9, 1, "+");
             backup.WriteNow(); // shutdown
         }
         PanelWindow again;
-        BackupWriter backup(again.protocol, clock, path);
+        BackupWriter backup(again.protocol, clock, path, posted.poster());
         QCOMPARE(backup.LoadAtStartup(), ReadStatus::Ok);
         QCOMPARE(again.grid()->model()->rowCount(), 1);
         QCOMPARE(again.grid()->model()->index(0, 1).data().toString(), QStringLiteral("Schulz"));
