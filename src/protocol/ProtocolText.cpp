@@ -2,6 +2,7 @@
 
 #include "protocol/TextCodec.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -74,6 +75,7 @@ ReadStatus readFileBytes(const std::string& path, std::string& bytes) {
         return ReadStatus::Failed;
     }
     std::string out;
+    out.reserve(static_cast<size_t>(st.st_size));
     char buf[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buf, sizeof buf);
@@ -236,6 +238,7 @@ template <typename F> void forEachLine(std::string_view text, F f) {
 
 ParsedProtocol ParseProtocolText(const std::string& text, int cols) {
     ParsedProtocol out;
+    out.rows.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     bool hasData = false;
     bool dataRow = false;
     forEachLine(text, [&](std::string_view line) {
@@ -278,6 +281,16 @@ void FillFromProtocolText(CellTable& table, const std::string& text) {
     ReplaceByRows(table, ParseProtocolText(text, table.ColCount()).rows);
 }
 
+std::string DecodeProtocolBytes(std::string&& bytes) {
+    // The usual case, a UTF-8 file without a mark, keeps its buffer.
+    const bool marked = bytes.compare(0, 2, "\xFF\xFE") == 0 ||
+                        bytes.compare(0, 2, "\xFE\xFF") == 0 ||
+                        bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    if (!marked && IsValidUtf8(bytes))
+        return std::move(bytes);
+    return DecodeProtocolBytes(static_cast<const std::string&>(bytes));
+}
+
 std::string DecodeProtocolBytes(const std::string& bytes) {
     const std::string_view b(bytes);
     if (b.size() >= 2 && (b.substr(0, 2) == "\xFF\xFE" || b.substr(0, 2) == "\xFE\xFF"))
@@ -315,7 +328,7 @@ ReadStatus ReadProtocolRows(const std::string& path, int cols, FileIo& io,
     const ReadStatus st = io.readAll(path, bytes);
     if (st != ReadStatus::Ok)
         return st;
-    ParsedProtocol parsed = ParseProtocolText(DecodeProtocolBytes(bytes), cols);
+    ParsedProtocol parsed = ParseProtocolText(DecodeProtocolBytes(std::move(bytes)), cols);
     if (parsed.lostData)
         return ReadStatus::Failed;
     rows = std::move(parsed.rows);

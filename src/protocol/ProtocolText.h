@@ -64,6 +64,7 @@ void FillFromProtocolText(CellTable& table, const std::string& text);
 // File bytes as UTF-8: a byte-order mark names the encoding (UTF-8, UTF-16 LE or BE) and goes;
 // without one each line is taken as UTF-8 and, only where that is invalid, as Windows-1252.
 std::string DecodeProtocolBytes(const std::string& bytes);
+std::string DecodeProtocolBytes(std::string&& bytes);
 
 bool WriteProtocolText(const CellTable& table, const std::string& path, FileIo& io);
 // Leaves the table as it was unless the file was read in full; a file whose data gave no
