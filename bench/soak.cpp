@@ -157,8 +157,8 @@ int main() {
         // A lane stop with 10,000 rows: results into the row, snapshot handed to the writer.
         Station s(path);
         for (int r = 1; r <= 10000; ++r)
-            s.table.AddRow({std::to_string(r), "Name " + std::to_string(r), "Vorname", "3",
-                            "0,512", "2,100", "88,123", "5,123", "6,001"});
+            s.table.AddRow({std::to_string(r), "Name " + std::to_string(r), "Vorname", "3", "0,512",
+                            "2,100", "88,123", "5,123", "6,001"});
         std::vector<double> stops, cpu;
         for (int n = 0; n < 500; ++n) {
             s.rc.FrameT1.setStartNumber(1 + n % 9000);

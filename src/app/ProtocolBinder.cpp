@@ -21,8 +21,8 @@ ProtocolBinder::ProtocolBinder(Protocol& protocol, RaceControl& race, TimerFacto
         ChooseBackupLocation(folder, paths.title(), paths.userDataFolder(), FileIo::system());
     readPath_ = at.readPath;
     // The writer thread's results run on the ui thread; the application outlives the writer.
-    backup_ = std::make_unique<BackupWriter>(
-        protocol, timers, at.writePath, [](std::function<void()> f) {
+    backup_ =
+        std::make_unique<BackupWriter>(protocol, timers, at.writePath, [](std::function<void()> f) {
             QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(f),
                                       Qt::QueuedConnection);
         });

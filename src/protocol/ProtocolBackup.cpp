@@ -26,9 +26,8 @@ BackupWriter::BackupWriter(Protocol& protocol, TimerFactory& timers, std::string
         protocol_.statusText("Die bisherige Tabelle wird als " + copy + " aufbewahrt");
     };
     thread_ = std::make_unique<BackupThread>(
-        protocol_.fileIo(),
-        [post = std::move(post), token = std::weak_ptr<BackupWriter*>(alive_)](
-            BackupThread::Result r) {
+        protocol_.fileIo(), [post = std::move(post),
+                             token = std::weak_ptr<BackupWriter*>(alive_)](BackupThread::Result r) {
             post([token, r = std::move(r)]() mutable {
                 if (const auto self = token.lock())
                     (*self)->received(std::move(r));
@@ -69,8 +68,7 @@ ReadStatus BackupWriter::LoadAtStartup(const std::string& readPath) {
             // Never write over what could not be read: carry on beside it.
             path_ = copy;
             redirectWarning_ = "Die Sicherungsdatei " + from +
-                               " ist nicht lesbar; die Sicherung wird in " + path_ +
-                               " geschrieben";
+                               " ist nicht lesbar; die Sicherung wird in " + path_ + " geschrieben";
             protocol_.statusText(redirectWarning_);
         } else {
             protocol_.statusText("Die Sicherungsdatei " + from + " konnte nicht gelesen werden");
@@ -119,8 +117,7 @@ void BackupWriter::received(BackupThread::Result r) {
     const TableSnapshot release = std::move(r.snapshot);
     if (r.path != path_) {
         if (!r.ok)
-            protocol_.statusText("Die Tabelle konnte nicht als " + r.path +
-                                 " aufbewahrt werden");
+            protocol_.statusText("Die Tabelle konnte nicht als " + r.path + " aufbewahrt werden");
         return;
     }
     if (r.id <= lastHandled_)
@@ -141,8 +138,8 @@ std::string BackupWriter::warning() const {
     if (failing_) {
         if (!w.empty())
             w += " – ";
-        w += "Die Sicherung konnte nicht geschrieben werden (" + path_ +
-             "); sie wird alle " + std::to_string(kRetryMs / 1000) + " Sekunden neu versucht";
+        w += "Die Sicherung konnte nicht geschrieben werden (" + path_ + "); sie wird alle " +
+             std::to_string(kRetryMs / 1000) + " Sekunden neu versucht";
     }
     return w;
 }

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <string_view>
 #include <ctime>
 #include <fcntl.h>
+#include <filesystem>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -83,15 +83,17 @@ private:
     NoShell shell;
     std::unique_ptr<Program> program;
 
-    QString backupPath() const { return dir->filePath(QStringLiteral("Velkoran-Sicherungsdatei.txt")); }
+    QString backupPath() const {
+        return dir->filePath(QStringLiteral("Velkoran-Sicherungsdatei.txt"));
+    }
     TFormMain& start(const QByteArray& backup = {}) {
         if (!backup.isEmpty()) {
             QFile f(backupPath());
             f.open(QIODevice::WriteOnly);
             f.write(backup);
         }
-        program = std::make_unique<Program>(
-            optionsFor(dir->path(), &dialogs, &chooser, &driver, &shell));
+        program =
+            std::make_unique<Program>(optionsFor(dir->path(), &dialogs, &chooser, &driver, &shell));
         TFormMain& w = program->main();
         w.show();
         w.activateWindow();

@@ -43,8 +43,7 @@ struct Session {
             protocol.setFileIo(*io);
         protocol.onStatusText = [this](const std::string& s) { status.push_back(s); };
         protocol.onProtocolButtons = [this](bool on) { buttons.push_back(on); };
-        backup =
-            std::make_unique<BackupWriter>(protocol, clock, path, posted.poster(), fixedNow);
+        backup = std::make_unique<BackupWriter>(protocol, clock, path, posted.poster(), fixedNow);
         backup->onWarning = [this](const std::string& w) { warnings.push_back(w); };
     }
     // The writer thread finished, and its results reached the "ui thread".
@@ -83,7 +82,7 @@ TEST_F(BackupFixture, ALaneResultGoesToTheWriterAtOnceAndLaterChangesDoNotReachI
     Session s(clock, path);
     s.backup->LoadAtStartup();
     s.table.AddRow({"7", "Stopp", "", "", "", "", "", "", "5,432"});
-    s.backup->RequestWrite(); // no timer in between
+    s.backup->RequestWrite();        // no timer in between
     s.table.SetCell(1, 1, "Danach"); // the snapshot was taken: this is not in that write
     s.settle();
     const std::string bytes = test::ReadBytes(path);
@@ -277,8 +276,7 @@ TEST_F(BackupFixture, AReadOnlyProgramFolderStillGivesItsBackupAndMovesOn) {
     std::filesystem::create_directories(io.folder);
     const std::string beside = dir.file("prog/Velkoran-Sicherungsdatei.txt");
     test::WriteBytes(beside, "Nr.\n4\tBesitz\n");
-    const BackupLocation at =
-        ChooseBackupLocation(io.folder, "Velkoran", dir.file("user"), io);
+    const BackupLocation at = ChooseBackupLocation(io.folder, "Velkoran", dir.file("user"), io);
     EXPECT_EQ(at.readPath, beside);
     EXPECT_EQ(at.writePath, dir.file("user/Velkoran-Sicherungsdatei.txt"));
 
