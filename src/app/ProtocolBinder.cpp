@@ -36,6 +36,7 @@ ProtocolBinder::ProtocolBinder(Protocol& protocol, RaceControl& race, TimerFacto
         if (!label)
             return;
         label->setText(QString::fromStdString(text));
+        label->setToolTip(label->text());
         label->setVisible(!text.empty());
     };
     race_.requestBackup = [this] { backup_->RequestWrite(); };

@@ -138,8 +138,8 @@ std::string BackupWriter::warning() const {
     if (failing_) {
         if (!w.empty())
             w += " – ";
-        w += "Die Sicherung konnte nicht geschrieben werden (" + path_ + "); sie wird alle " +
-             std::to_string(kRetryMs / 1000) + " Sekunden neu versucht";
+        w += "Sicherung fehlgeschlagen, neuer Versuch alle " + std::to_string(kRetryMs / 1000) +
+             " s: " + path_;
     }
     return w;
 }

@@ -201,6 +201,9 @@ private slots:
         auto* warning = w.findChild<QLabel*>(QStringLiteral("BackupWarning"));
         QVERIFY(warning);
         QTRY_VERIFY(warning->isVisible());
+        const QString shots = qEnvironmentVariable("VK_SCREENSHOT_DIR");
+        if (!shots.isEmpty() && QDir().mkpath(shots))
+            w.grab().save(shots + QStringLiteral("/backup-warning.png"));
         dialogs.answer = false;
         QVERIFY(!w.close());
         QCOMPARE(dialogs.questions.back(),

@@ -217,7 +217,7 @@ TEST_F(BackupFixture, AWriteFailingHalfWayKeepsTheOldFileAndIsRetriedUntilItSucc
     EXPECT_TRUE(s.backup->failing());
     EXPECT_NE(s.status.back().find("nicht geschrieben"), std::string::npos);
     ASSERT_FALSE(s.warnings.empty());
-    EXPECT_NE(s.warnings.back().find("nicht geschrieben"), std::string::npos);
+    EXPECT_NE(s.warnings.back().find("Sicherung fehlgeschlagen"), std::string::npos);
 
     io.allow = 0;
     clock.advance(BackupWriter::kRetryMs);
