@@ -6,6 +6,7 @@
 #include "config/Settings.h"
 #include "protocol/Protocol.h"
 #include "protocol/ProtocolBackup.h"
+#include "protocol/ProtocolFiles.h"
 #include "race/RaceControl.h"
 #include "support/ManualClock.h"
 
@@ -16,8 +17,6 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <mutex>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -54,32 +53,8 @@ Spread spread(std::vector<double> v) {
     return {v[v.size() / 2], v[v.size() * 99 / 100], v.back()};
 }
 
-// The writer thread's results, run on this (the "ui") thread between races.
-class Posted {
-public:
-    BackupWriter::Post poster() {
-        return [this](std::function<void()> f) {
-            std::lock_guard lock(mutex_);
-            queue_.push_back(std::move(f));
-        };
-    }
-    void drain() {
-        std::vector<std::function<void()>> run;
-        {
-            std::lock_guard lock(mutex_);
-            run.swap(queue_);
-        }
-        for (auto& f : run)
-            f();
-    }
-
-private:
-    std::mutex mutex_;
-    std::vector<std::function<void()>> queue_;
-};
-
 struct Station {
-    Posted posted;
+    test::PostQueue posted; // the writer thread's results, run on this ("ui") thread
     test::ManualClock clock{100000};
     test::SoundRecorder sound;
     test::ScriptedDialogs dialogs;
@@ -150,8 +125,8 @@ int main() {
         std::printf("memory in use after %d races: %ld kB, after %d races: %ld kB (%+ld kB)\n",
                     kWarm, warmKb, kRaces, endKb, endKb - warmKb);
         std::printf("ui time per race: mean %.1f us, max %.1f us\n", total / kRaces, worst);
-        std::printf("backup on disk: %s\n",
-                    s.table.Cell(8, 1).empty() ? "no result" : "last results written");
+        std::printf("backup on disk equals the protocol: %s\n",
+                    test::ReadBytes(path) == ProtocolTextBytes(s.table) ? "yes" : "NO");
     }
     {
         // A lane stop with 10,000 rows: results into the row, snapshot handed to the writer.
