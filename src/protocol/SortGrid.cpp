@@ -15,6 +15,7 @@
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <limits>
 
 namespace vk {
 
@@ -298,6 +299,8 @@ public:
         QWidget* e = QStyledItemDelegate::createEditor(parent, option, index);
         if (auto* line = qobject_cast<QLineEdit*>(e)) {
             line->setFrame(false);
+            // Qt's default of 32767 characters would cut a longer cell at the first keystroke.
+            line->setMaxLength(std::numeric_limits<int>::max());
             // Every typed character reaches the cell at once.
             const QPersistentModelIndex at(index);
             connect(line, &QLineEdit::textEdited, grid_, [g = grid_, at](const QString& text) {
@@ -632,7 +635,7 @@ void TSortGrid::AutoSizeColumn(int col) {
     const QFontMetrics fm(font());
     const bool sorted = table_->SortOptions.CanSort && table_->SortOptions.SortCol == col;
     setColumnWidth(col, AutoSizeWidth(*table_, col, sorted, [&fm](const std::string& s) {
-                       return fm.horizontalAdvance(qs(s));
+                       return fm.horizontalAdvance(shown(s));
                    }));
 }
 

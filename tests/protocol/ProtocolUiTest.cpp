@@ -648,6 +648,21 @@ private slots:
             status.at(0).at(0).toString().contains(QStringLiteral("konnte nicht gelesen werden")));
     }
 
+    void loadingNotifiesTheGridOnce() {
+        test::TempFolder dir;
+        std::string text = "Nr.\tName\t\r\n";
+        for (int r = 1; r <= 500; ++r)
+            text += std::to_string(r) + "\tName\t\r\n";
+        test::WriteBytes(dir.file("viele.txt"), text);
+        PanelWindow w;
+        QSignalSpy resets(w.grid()->model(), &QAbstractItemModel::modelReset);
+        QSignalSpy cells(w.grid()->model(), &QAbstractItemModel::dataChanged);
+        QSignalSpy inserted(w.grid()->model(), &QAbstractItemModel::rowsInserted);
+        QCOMPARE(w.protocol.ReadProtocolText(dir.file("viele.txt")), ReadStatus::Ok);
+        QCOMPARE(w.grid()->model()->rowCount(), 500);
+        QCOMPARE(resets.count() + cells.count() + inserted.count(), 1);
+    }
+
     void confirmedNameReachesBackupSoonAndRestartBringsRowsBack() {
         test::TempFolder dir;
         test::ManualClock clock;
