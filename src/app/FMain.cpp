@@ -1,5 +1,6 @@
 #include "app/FMain.h"
 
+#include "app/AudienceBinder.h"
 #include "app/DlgYesNo.h"
 #include "app/MainLayout.h"
 #include "app/QtPlatform.h"
@@ -251,8 +252,8 @@ void TFormMain::buildRaceArea() {
                         0x808080, 0xFFFFFF, 0x00FFFF);
     bSTART = raceButton(PanelLeft, "bSTART", QStringLiteral("START"), QStringLiteral("F5"),
                         0x008000, 0xFFFFFF, 0x00FFFF);
-    // The accident mark and the false-start buttons never take a click: being shown is the
-    // false-start indication.
+    // The false-start buttons never take a click: being shown is the false-start indication.
+    // The accident buttons start disabled; their binder enables them.
     for (auto* b : {bAvaria1, bAvaria2, bFehlStart1, bFehlStart2})
         b->setEnabled(false);
 
@@ -596,11 +597,8 @@ void TFormMain::setYesNoDialog(TFDlgYesNo* dialog) {
 
 void TFormMain::setMonitor(TFormMonitor2* monitor) {
     monitor_ = monitor;
-    if (!monitor)
-        return;
-    monitor->monitorIndex = settings_.MonitorIndex;
-    connect(monitor, &TFormMonitor2::shown, this, [this] { ImageTVEin->setVisible(true); });
-    connect(monitor, &TFormMonitor2::closed, this, [this] { ImageTVEin->setVisible(false); });
+    if (monitor)
+        BindAudience(*this, *monitor);
 }
 
 void TFormMain::eTitleChange() {
@@ -612,8 +610,12 @@ void TFormMain::eTitleChange() {
 void TFormMain::ImageTVAusClick() {
     if (!monitor_)
         return;
+    // On another screen the operator goes on typing into the main window.
+    const bool keepFocus = settings_.MonitorIndex != 0;
+    monitor_->setAttribute(Qt::WA_ShowWithoutActivating, keepFocus);
     monitor_->show();
-    if (settings_.MonitorIndex != 0)
+    monitor_->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    if (keepFocus)
         activateWindow();
 }
 

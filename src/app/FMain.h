@@ -71,6 +71,8 @@ public:
     void setYesNoDialog(TFDlgYesNo* dialog);
     void setCfgDialog(TCfgDialog* dialog);
     void setMonitor(TFormMonitor2* monitor);
+    // Moves the audience window to the screen of the settings (after the settings dialog).
+    void placeAudienceWindow();
 
     // Handlers of the shell.
     void TimerDateTimer();

@@ -67,7 +67,18 @@ void TDigit::paintEvent(QPaintEvent* event) {
     pen.setWidth(0);
     p.setPen(pen);
 
-    const auto polygons = model_.polygons();
+    // On scaled and big screens the bars are computed in device pixels, so edges, gaps and
+    // outlines take the screen's own resolution instead of a blown-up logical grid.
+    const qreal dpr = devicePixelRatioF();
+    std::array<DigitPolygon, kDigitSegmentCount> polygons;
+    if (dpr == 1.0) {
+        polygons = model_.polygons();
+    } else {
+        polygons =
+            DigitPolygons(qRound(width() * dpr), qRound(height() * dpr),
+                          qRound(model_.thickness() * dpr), qRound(model_.separation() * dpr));
+        p.scale(1 / dpr, 1 / dpr);
+    }
     QPolygon poly;
     for (int i = 0; i < kDigitSegmentCount; ++i) {
         const auto& points = polygons[static_cast<size_t>(i)];
