@@ -4,6 +4,7 @@
 #include "app/DlgYesNo.h"
 #include "app/MainLayout.h"
 #include "app/QtPlatform.h"
+#include "app/RowCommandsBinder.h"
 #include "config/Cfg.h"
 #include "display/Dmn_led.h"
 #include "display/FMonitor2.h"
@@ -137,6 +138,7 @@ TFormMain::TFormMain(Options options)
     buildMenu();
     bindRace();
     bindSerial();
+    new RowCommandsBinder(*this);
 
     setMinimumSize(792, 488);
     resize(settings_.width, settings_.height);
@@ -424,8 +426,6 @@ void TFormMain::bindRace() {
         else
             f.setStartNumber(value);
     };
-    // The audience window's digits and start-number labels (onMirror, onResetLabels) are
-    // bound once that window has its layout.
     rc.startSoundPath = paths_.startSound();
     rc.stopSoundPath = paths_.stopSound();
 }
