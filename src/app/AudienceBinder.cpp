@@ -3,6 +3,7 @@
 #include "app/FMain.h"
 #include "display/FMonitor2.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -34,6 +35,11 @@ void BindAudience(TFormMain& main, TFormMonitor2& monitor) {
     QLabel* on = main.ImageTVEin;
     QObject::connect(&monitor, &TFormMonitor2::shown, on, [on] { on->setVisible(true); });
     QObject::connect(&monitor, &TFormMonitor2::closed, on, [on] { on->setVisible(false); });
+    // The "off" switch is offered while there is a second screen to show the window on.
+    QLabel* off = main.ImageTVAus;
+    const auto screensChanged = [off] { off->setVisible(QGuiApplication::screens().size() > 1); };
+    QObject::connect(qGuiApp, &QGuiApplication::screenAdded, off, screensChanged);
+    QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, off, screensChanged);
     monitor.PlaceOnMonitor();
 }
 

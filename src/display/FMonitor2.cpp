@@ -119,6 +119,12 @@ TFormMonitor2::TFormMonitor2(const QString& title, QWidget* parent)
     setTitle(title);
     resize(366, 281);
     PlaceOnMonitor();
+    // A TV that goes away must not leave a borderless always-on-top window over the
+    // operator's screen, where Escape may not close it.
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this](QScreen* screen) {
+        if (screen == placedOn_ && isVisible())
+            close();
+    });
 }
 
 void TFormMonitor2::setLaneFrames(TFrame1* lane1, TFrame1* lane2) {
@@ -142,6 +148,7 @@ void TFormMonitor2::PlaceOnMonitor() {
         QScreen* screen = screens.value(i >= 0 && i < screens.size() ? i : 0);
         setScreen(screen);
         setGeometry(screen->geometry());
+        placedOn_ = screen;
     }
     LayoutDisplay();
 }

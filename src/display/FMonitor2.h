@@ -3,6 +3,7 @@
 #include "display/MonitorLayout.h"
 
 #include <QPointer>
+#include <QScreen>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -71,6 +72,7 @@ private:
     void labelTexts(int lane, int start, int next);
 
     QPointer<TFrame1> frames_[2];
+    QPointer<QScreen> placedOn_;
     std::function<int()> monitorIndex_;
 };
 

@@ -105,6 +105,16 @@ private slots:
         QVERIFY(m.isVisible() && w.ImageTVEin->isVisible());
         QTest::mouseClick(w.ImageTVEin, Qt::LeftButton);
         QVERIFY(!m.isVisible());
+
+        // The TV goes away: the window closes rather than cover the operator's screen.
+        w.settings().MonitorIndex = 1;
+        key(&w, Qt::Key_M, Qt::ControlModifier);
+        QVERIFY(m.isVisible());
+        emit qGuiApp->screenRemoved(screen(0)); // not its screen
+        QVERIFY(m.isVisible());
+        emit qGuiApp->screenRemoved(screen(1));
+        QVERIFY(!m.isVisible());
+        QVERIFY(!w.ImageTVEin->isVisible());
     }
 
     void labelsAndDigitsFollowTheLanes() {
