@@ -3,10 +3,8 @@
 // given (QT_QPA_PLATFORM, e.g. under xvfb-run with a 4K screen). Never opens a serial port.
 // Usage: audience_bench [seconds per run, default 20]
 #include "app/Program.h"
+#include "app/TestPlatform.h"
 #include "display/FMonitor2.h"
-#include "protocol/ScriptedFileChooser.h"
-#include "serial/FakeComDevice.h"
-#include "support/ManualClock.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -21,10 +19,6 @@
 using namespace vk;
 
 namespace {
-
-struct NoShell final : Shell {
-    void open(const std::string&) override {}
-};
 
 double CpuSeconds() {
     rusage u{};
@@ -70,17 +64,8 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
 
-    test::ScriptedDialogs dialogs;
-    test::ScriptedFileChooser chooser;
-    FakeComDriver driver;
-    NoShell shell;
-    TFormMain::Options o;
-    o.executablePath = dir.filePath(QStringLiteral("AudienceBench")).toStdString();
-    o.dialogs = &dialogs;
-    o.fileChooser = &chooser;
-    o.comDriver = &driver;
-    o.shell = &shell;
-    Program program(o);
+    test::TestPlatform platform;
+    Program program(platform.options(dir.filePath(QStringLiteral("AudienceBench")).toStdString()));
     const auto screens = QGuiApplication::screens();
     program.main().settings().MonitorIndex = static_cast<int>(screens.size()) - 1;
     program.main().show();

@@ -1,12 +1,10 @@
 // Runs on three offscreen screens (screens.json): the operator's 1024 x 768, a 1920 x 1080 TV
 // and a 4K TV scaled to 200 %.
 #include "app/Program.h"
+#include "app/TestPlatform.h"
 #include "display/FMonitor2.h"
 #include "display/FrTimer.h"
 #include "display/Udigit.h"
-#include "protocol/ScriptedFileChooser.h"
-#include "serial/FakeComDevice.h"
-#include "support/ManualClock.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,33 +17,17 @@
 
 using namespace vk;
 
-namespace {
-
-struct NoShell final : Shell {
-    void open(const std::string&) override {}
-};
-
-} // namespace
-
 class AudienceWindowTest : public QObject {
     Q_OBJECT
 
 private:
     std::unique_ptr<QTemporaryDir> dir;
-    test::ScriptedDialogs dialogs;
-    test::ScriptedFileChooser chooser;
-    FakeComDriver driver;
-    NoShell shell;
+    test::TestPlatform platform;
     std::unique_ptr<Program> program;
 
     TFormMain& start() {
-        TFormMain::Options o;
-        o.executablePath = dir->filePath(QStringLiteral("Velkoran")).toStdString();
-        o.dialogs = &dialogs;
-        o.fileChooser = &chooser;
-        o.comDriver = &driver;
-        o.shell = &shell;
-        program = std::make_unique<Program>(o);
+        program = std::make_unique<Program>(
+            platform.options(dir->filePath(QStringLiteral("Velkoran")).toStdString()));
         TFormMain& w = program->main();
         w.show();
         w.activateWindow();

@@ -1,9 +1,7 @@
 #include "app/Program.h"
+#include "app/TestPlatform.h"
 #include "display/LbSpeedButton.h"
 #include "protocol/ProtocolPanel.h"
-#include "protocol/ScriptedFileChooser.h"
-#include "serial/FakeComDevice.h"
-#include "support/ManualClock.h"
 
 #include <QAction>
 #include <QTemporaryDir>
@@ -12,12 +10,6 @@
 
 using namespace vk;
 
-namespace {
-struct NoShell final : Shell {
-    void open(const std::string&) override {}
-};
-} // namespace
-
 // Joker, accident mark and next race reach the protocol from keys, buttons and the context
 // menu, and their controls are enabled as the race allows.
 class RowCommandsUiTest : public QObject {
@@ -25,20 +17,11 @@ class RowCommandsUiTest : public QObject {
 
 private:
     QTemporaryDir dir;
-    test::ScriptedDialogs dialogs;
-    test::ScriptedFileChooser chooser;
-    FakeComDriver driver;
-    NoShell shell;
+    test::TestPlatform platform;
 
 private slots:
     void jokerAccidentAndNextRaceFromTheWindow() {
-        TFormMain::Options o;
-        o.executablePath = dir.filePath(QStringLiteral("Velkoran")).toStdString();
-        o.dialogs = &dialogs;
-        o.fileChooser = &chooser;
-        o.comDriver = &driver;
-        o.shell = &shell;
-        Program program(o);
+        Program program(platform.options(dir.filePath(QStringLiteral("Velkoran")).toStdString()));
         TFormMain& w = program.main();
         w.show();
         w.activateWindow();
