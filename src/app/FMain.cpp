@@ -3,8 +3,11 @@
 #include "app/AudienceBinder.h"
 #include "app/DlgYesNo.h"
 #include "app/MainLayout.h"
+#include "app/PagePrinter.h"
+#include "app/PublishBinder.h"
 #include "app/QtPlatform.h"
 #include "app/RowCommandsBinder.h"
+#include "app/SettingsBinder.h"
 #include "config/Cfg.h"
 #include "display/Dmn_led.h"
 #include "display/FMonitor2.h"
@@ -19,6 +22,7 @@
 #include "serial/QtHandOver.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -65,6 +69,9 @@ public:
         const QString t = QString::fromStdString(target);
         QDesktopServices::openUrl(t.contains(QStringLiteral("://")) ? QUrl(t)
                                                                     : QUrl::fromLocalFile(t));
+    }
+    void print(const std::string& page) override {
+        PrintPageWithDialog(page, QApplication::activeWindow());
     }
 };
 
@@ -131,6 +138,9 @@ TFormMain::TFormMain(Options options)
     protocolPanel_->toolBar()->show();
     protocolPanel_->grid()->setObjectName("SortGrid1");
     protocolPanel_->setFolder(paths_.dataFolder());
+    publish_ =
+        std::make_unique<PublishBinder>(*protocolPanel_, *protocol_, *dialogs_, *shell_, paths_,
+                                        [this] { return eTitle->text().toStdString(); });
     statusBar()->setObjectName("StatusBar1");
     connect(protocolPanel_, &ProtocolPanel::statusText, this,
             [this](const QString& t) { statusBar()->showMessage(t); });
@@ -138,6 +148,8 @@ TFormMain::TFormMain(Options options)
     buildMenu();
     bindRace();
     bindSerial();
+    settingsBinder_ = new SettingsBinder(
+        *this, {options_.settingsStore, options_.probePorts, options_.portMap, *dialogs_});
     new RowCommandsBinder(*this);
 
     setMinimumSize(792, 488);
@@ -449,37 +461,21 @@ void TFormMain::bindSerial() {
     rc.modemStatus = [this] { return ComPort->ModemStatus(); };
 }
 
-void TFormMain::openPort() {
-    if (ComPort->Port == 0)
-        return;
-    try {
-        ComPort->Open();
-    } catch (const std::exception&) {
-        // Without a usable port the program runs without barrier input; the hidden
-        // barrier icons are the sign.
-    }
-}
-
 // ---------------------------------------------------------------- life cycle
 
 void TFormMain::FormCreate() {
     setWindowTitle(applicationTitle() + QStringLiteral(" v 0.5"));
     eTitle->setText(QStringLiteral("* * *"));
     cbKlass->setCurrentIndex(0);
-    // The stored settings are read here once the settings store exists; until then the
-    // defaults hold.
-    race_->applyWaitStart(settings_.WaitStart);
-    ComPort->Port = settings_.Port;
-    if (settings_.MonitorIndex < 0 ||
-        settings_.MonitorIndex >= static_cast<int>(QGuiApplication::screens().size()))
-        settings_.MonitorIndex = 0;
+    settingsBinder_->LoadSettings();
     ImageTVEin->move(ImageTVAus->pos());
     ImageTVAus->setVisible(QGuiApplication::screens().size() > 1);
+    settingsBinder_->BuildFileFilters();
     protocolPanel_->button(QStringLiteral("sbCLS"))->setToolTip(QStringLiteral("Löschen (F8)"));
     protocolPanel_->button(QStringLiteral("sbLoad"))->setToolTip(QStringLiteral("Öffnen"));
-    ProbeComPorts();
+    settingsBinder_->ProbeComPorts();
     TimerDateTimer();
-    openPort();
+    settingsBinder_->OpenStoredPort();
     protocolPanel_->setKlassSortEnabled(settings_.Klass);
     backup_ =
         std::make_unique<BackupWriter>(*protocol_, *timers_,
@@ -496,8 +492,9 @@ void TFormMain::FormCreate() {
 void TFormMain::FormDestroy() {
     if (backup_)
         backup_->WriteNow();
-    // The settings are written back here once the settings store exists.
+    const std::string settingsFailure = settingsBinder_->SaveSettings();
     ComPort->Close();
+    settingsBinder_->ReportSaveFailure(settingsFailure);
     race_->requestBackup = nullptr;
     race_->onChanged = nullptr;
     backup_.reset();
@@ -650,8 +647,7 @@ void TFormMain::ImageDEClick() {
 }
 
 void TFormMain::bCFGClick() {
-    if (cfgDialog_)
-        cfgDialog_->exec();
+    settingsBinder_->bCFGClick(cfgDialog_);
 }
 
 } // namespace vk

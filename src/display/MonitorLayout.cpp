@@ -69,15 +69,6 @@ AudienceLayout LayoutAt(double k, int clientWidth, int clientHeight, const LaneF
 
 } // namespace
 
-int RoundHalfEven(double v) {
-    const double f = std::floor(v);
-    const double diff = v - f;
-    double r = f;
-    if (diff > 0.5 || (diff == 0.5 && std::fmod(f, 2.0) != 0.0))
-        r = f + 1;
-    return static_cast<int>(r);
-}
-
 BoundsRect ScaleRect(const BoundsRect& r, double k) {
     return {RoundHalfEven(r.left * k), RoundHalfEven(r.top * k), RoundHalfEven(r.right * k),
             RoundHalfEven(r.bottom * k)};

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/Rounding.h"
 #include <array>
 
 namespace vk {
@@ -10,9 +11,6 @@ struct BoundsRect {
     int height() const { return bottom - top; }
     bool operator==(const BoundsRect&) const = default;
 };
-
-// Nearest integer, ties to the even one (2.5 -> 2, 3.5 -> 4).
-int RoundHalfEven(double v);
 
 // Each edge multiplied by k and rounded, ties to even.
 BoundsRect ScaleRect(const BoundsRect& r, double k);

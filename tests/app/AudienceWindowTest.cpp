@@ -47,6 +47,7 @@ private slots:
     void init() {
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
+        platform.store = {}; // each test starts without stored settings
         QCOMPARE(QGuiApplication::screens().size(), 3);
     }
     void cleanup() {
