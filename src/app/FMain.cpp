@@ -1,9 +1,14 @@
 #include "app/FMain.h"
 
+#include "app/AudienceBinder.h"
 #include "app/DlgYesNo.h"
 #include "app/MainLayout.h"
+#include "app/PagePrinter.h"
 #include "app/ProtocolBinder.h"
+#include "app/PublishBinder.h"
 #include "app/QtPlatform.h"
+#include "app/RowCommandsBinder.h"
+#include "app/SettingsBinder.h"
 #include "config/Cfg.h"
 #include "display/Dmn_led.h"
 #include "display/FMonitor2.h"
@@ -17,6 +22,7 @@
 #include "serial/QtHandOver.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -63,6 +69,9 @@ public:
         const QString t = QString::fromStdString(target);
         QDesktopServices::openUrl(t.contains(QStringLiteral("://")) ? QUrl(t)
                                                                     : QUrl::fromLocalFile(t));
+    }
+    void print(const std::string& page) override {
+        PrintPageWithDialog(page, QApplication::activeWindow());
     }
 };
 
@@ -129,6 +138,9 @@ TFormMain::TFormMain(Options options)
     protocolPanel_->toolBar()->show();
     protocolPanel_->grid()->setObjectName("SortGrid1");
     protocolPanel_->setFolder(paths_.dataFolder());
+    publish_ =
+        std::make_unique<PublishBinder>(*protocolPanel_, *protocol_, *dialogs_, *shell_, paths_,
+                                        [this] { return eTitle->text().toStdString(); });
     statusBar()->setObjectName("StatusBar1");
     connect(protocolPanel_, &ProtocolPanel::statusText, this,
             [this](const QString& t) { statusBar()->showMessage(t); });
@@ -136,6 +148,9 @@ TFormMain::TFormMain(Options options)
     buildMenu();
     bindRace();
     bindSerial();
+    settingsBinder_ = new SettingsBinder(
+        *this, {options_.settingsStore, options_.probePorts, options_.portMap, *dialogs_});
+    new RowCommandsBinder(*this);
 
     setMinimumSize(792, 488);
     resize(settings_.width, settings_.height);
@@ -251,8 +266,8 @@ void TFormMain::buildRaceArea() {
                         0x808080, 0xFFFFFF, 0x00FFFF);
     bSTART = raceButton(PanelLeft, "bSTART", QStringLiteral("START"), QStringLiteral("F5"),
                         0x008000, 0xFFFFFF, 0x00FFFF);
-    // The accident mark and the false-start buttons never take a click: being shown is the
-    // false-start indication.
+    // The false-start buttons never take a click: being shown is the false-start indication.
+    // The accident buttons start disabled; their binder enables them.
     for (auto* b : {bAvaria1, bAvaria2, bFehlStart1, bFehlStart2})
         b->setEnabled(false);
 
@@ -423,8 +438,6 @@ void TFormMain::bindRace() {
         else
             f.setStartNumber(value);
     };
-    // The audience window's digits and start-number labels (onMirror, onResetLabels) are
-    // bound once that window has its layout.
     rc.startSoundPath = paths_.startSound();
     rc.stopSoundPath = paths_.stopSound();
 }
@@ -448,37 +461,21 @@ void TFormMain::bindSerial() {
     rc.modemStatus = [this] { return ComPort->ModemStatus(); };
 }
 
-void TFormMain::openPort() {
-    if (ComPort->Port == 0)
-        return;
-    try {
-        ComPort->Open();
-    } catch (const std::exception&) {
-        // Without a usable port the program runs without barrier input; the hidden
-        // barrier icons are the sign.
-    }
-}
-
 // ---------------------------------------------------------------- life cycle
 
 void TFormMain::FormCreate() {
     setWindowTitle(applicationTitle() + QStringLiteral(" v 0.5"));
     eTitle->setText(QStringLiteral("* * *"));
     cbKlass->setCurrentIndex(0);
-    // The stored settings are read here once the settings store exists; until then the
-    // defaults hold.
-    race_->applyWaitStart(settings_.WaitStart);
-    ComPort->Port = settings_.Port;
-    if (settings_.MonitorIndex < 0 ||
-        settings_.MonitorIndex >= static_cast<int>(QGuiApplication::screens().size()))
-        settings_.MonitorIndex = 0;
+    settingsBinder_->LoadSettings();
     ImageTVEin->move(ImageTVAus->pos());
     ImageTVAus->setVisible(QGuiApplication::screens().size() > 1);
+    settingsBinder_->BuildFileFilters();
     protocolPanel_->button(QStringLiteral("sbCLS"))->setToolTip(QStringLiteral("Löschen (F8)"));
     protocolPanel_->button(QStringLiteral("sbLoad"))->setToolTip(QStringLiteral("Öffnen"));
-    ProbeComPorts();
+    settingsBinder_->ProbeComPorts();
     TimerDateTimer();
-    openPort();
+    settingsBinder_->OpenStoredPort();
     protocolPanel_->setKlassSortEnabled(settings_.Klass);
     protocolBinder_ =
         std::make_unique<ProtocolBinder>(*protocol_, *race_, *timers_, paths_, statusBar(), this);
@@ -492,8 +489,9 @@ void TFormMain::FormCreate() {
 void TFormMain::FormDestroy() {
     if (protocolBinder_)
         protocolBinder_->writeBackup();
-    // The settings are written back here once the settings store exists.
+    const std::string settingsFailure = settingsBinder_->SaveSettings();
     ComPort->Close();
+    settingsBinder_->ReportSaveFailure(settingsFailure);
     race_->onChanged = nullptr;
     protocolBinder_.reset();
 }
@@ -596,11 +594,8 @@ void TFormMain::setYesNoDialog(TFDlgYesNo* dialog) {
 
 void TFormMain::setMonitor(TFormMonitor2* monitor) {
     monitor_ = monitor;
-    if (!monitor)
-        return;
-    monitor->monitorIndex = settings_.MonitorIndex;
-    connect(monitor, &TFormMonitor2::shown, this, [this] { ImageTVEin->setVisible(true); });
-    connect(monitor, &TFormMonitor2::closed, this, [this] { ImageTVEin->setVisible(false); });
+    if (monitor)
+        BindAudience(*this, *monitor);
 }
 
 void TFormMain::eTitleChange() {
@@ -612,8 +607,12 @@ void TFormMain::eTitleChange() {
 void TFormMain::ImageTVAusClick() {
     if (!monitor_)
         return;
+    // On another screen the operator goes on typing into the main window.
+    const bool keepFocus = settings_.MonitorIndex != 0;
+    monitor_->setAttribute(Qt::WA_ShowWithoutActivating, keepFocus);
     monitor_->show();
-    if (settings_.MonitorIndex != 0)
+    monitor_->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    if (keepFocus)
         activateWindow();
 }
 
@@ -648,8 +647,7 @@ void TFormMain::ImageDEClick() {
 }
 
 void TFormMain::bCFGClick() {
-    if (cfgDialog_)
-        cfgDialog_->exec();
+    settingsBinder_->bCFGClick(cfgDialog_);
 }
 
 } // namespace vk

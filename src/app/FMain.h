@@ -5,12 +5,14 @@
 #include "platform/Tick.h"
 #include "protocol/CellTable.h"
 #include "race/RaceControl.h"
+#include "serial/PortProbe.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -28,6 +30,7 @@ class Protocol;
 class FileChooser;
 class ProtocolBinder;
 class ProtocolPanel;
+class PublishBinder;
 class TComPort;
 class ComDriver;
 class QtHandOver;
@@ -39,6 +42,8 @@ class TLbSpeedButton;
 class TLed;
 class TFormMonitor2;
 class TCfgDialog;
+class SettingsStore;
+class SettingsBinder;
 
 // The main window: race area with both lane frames, the race buttons, the light tree, the
 // barrier icons and the imitation panel; the protocol below; the hidden menu of keys.
@@ -54,6 +59,10 @@ public:
         Shell* shell = nullptr;
         ComDriver* comDriver = nullptr;
         FileChooser* fileChooser = nullptr;
+        // The settings file, the port probe and where the ports live (SettingsBinder).
+        SettingsStore* settingsStore = nullptr;
+        std::function<uint32_t(const ComPortMap&)> probePorts;
+        std::optional<ComPortMap> portMap;
     };
     explicit TFormMain(Options options);
     ~TFormMain() override;
@@ -64,6 +73,7 @@ public:
     const ProgramPaths& paths() const { return paths_; }
     Protocol& protocol() { return *protocol_; }
     ProtocolPanel& protocolPanel() { return *protocolPanel_; }
+    PublishBinder& publishing() { return *publish_; }
     TComPort& comPort() { return *ComPort; }
     QString applicationTitle() const;
 
@@ -71,6 +81,8 @@ public:
     void setYesNoDialog(TFDlgYesNo* dialog);
     void setCfgDialog(TCfgDialog* dialog);
     void setMonitor(TFormMonitor2* monitor);
+    // Moves the audience window to the screen of the settings (after the settings dialog).
+    void placeAudienceWindow();
 
     // Handlers of the shell.
     void TimerDateTimer();
@@ -115,7 +127,6 @@ private:
     void buildMenu();
     void bindRace();
     void bindSerial();
-    void openPort();
     void FormCreate();
     void FormDestroy();
     void render();
@@ -136,9 +147,11 @@ private:
     std::unique_ptr<RaceControl> race_;
     std::unique_ptr<Protocol> protocol_;
     std::unique_ptr<ProtocolBinder> protocolBinder_;
+    std::unique_ptr<PublishBinder> publish_;
     ProtocolPanel* protocolPanel_ = nullptr;
     std::unique_ptr<TComPort> ComPort;
     std::unique_ptr<QtHandOver> handOver_;
+    SettingsBinder* settingsBinder_ = nullptr;
     QPointer<TFormMonitor2> monitor_;
     QPointer<TCfgDialog> cfgDialog_;
     bool rendering_ = false;

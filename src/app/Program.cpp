@@ -10,7 +10,7 @@ namespace vk {
 
 Program::Program(TFormMain::Options options)
     : main_(std::make_unique<TFormMain>(std::move(options))) {
-    cfg_ = std::make_unique<TCfgDialog>(main_->settings(), main_.get());
+    cfg_ = std::make_unique<TCfgDialog>(main_->settings(), PresentPorts, main_.get());
     yesNo_ = std::make_unique<TFDlgYesNo>(main_->applicationTitle(), main_.get());
     monitor_ = std::make_unique<TFormMonitor2>(main_->eTitle->text());
     main_->setCfgDialog(cfg_.get());

@@ -25,11 +25,13 @@ public:
 
 namespace vk {
 
-// Hands a file or an address to the desktop: the default application opens it.
+// Hands a file or an address to the desktop: the default application opens it; a web page
+// is printed (the print dialog asks for the printer).
 class Shell {
 public:
     virtual ~Shell() = default;
     virtual void open(const std::string& pathOrUrl) = 0;
+    virtual void print(const std::string& pagePath) = 0;
 };
 
 } // namespace vk

@@ -1,4 +1,6 @@
 #pragma once
+#include "protocol/FileFilters.h"
+
 #include <optional>
 #include <string>
 
@@ -11,7 +13,8 @@ class FileChooser {
 public:
     struct Choice {
         std::string path;
-        // The chosen file type: 0 text (the only one so far).
+        // The 1-based entry of the dialog's filter the file was chosen with; 0 when the
+        // dialog told none (taken as the first entry).
         int filterIndex = 0;
     };
     virtual ~FileChooser() = default;
@@ -20,6 +23,11 @@ public:
                                              const std::string& suggestedName) = 0;
     // Only existing files can be chosen.
     virtual std::optional<Choice> chooseOpen(const std::string& folder) = 0;
+
+    // The entries the dialogs offer.
+    FileFilters filters = BuildFileFilters();
+    // The save dialog's entry (1-based): shown when it opens, kept from the last choice.
+    int saveFilterIndex = 1;
 };
 
 class QtFileChooser final : public FileChooser {

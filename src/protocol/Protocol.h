@@ -66,6 +66,14 @@ public:
     // Asks "Zeitenprotokoll  löschen?"; true when the protocol was cleared.
     bool ClearProtocol();
 
+    // Marks of the race control. The joker toggles the advance mark "+" (column 9) of the
+    // current row; the accident mark writes "-" from column 6 to the last; the step to the
+    // next race keeps only the rows marked "+".
+    void ToggleJoker();
+    void MarkAccident();
+    void KeepAdvancingRows();
+    bool CurrentRowHasStartNumber() const;
+
     // Editing modes and the cursor.
     Mode mode() const { return mode_; }
     void EditMode();

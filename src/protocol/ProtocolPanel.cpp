@@ -319,7 +319,10 @@ void ProtocolPanel::sbLoadClick() {
     if (!choice)
         return;
     folder_ = QFileInfo(QString::fromStdString(choice->path)).absolutePath().toStdString();
-    protocol_.OpenFile(choice->path);
+    if (onOpen)
+        onOpen(choice->path, choice->filterIndex);
+    else
+        protocol_.OpenFile(choice->path);
 }
 
 void ProtocolPanel::sbSaveClick() {
@@ -327,8 +330,11 @@ void ProtocolPanel::sbSaveClick() {
     if (!choice)
         return;
     folder_ = QFileInfo(QString::fromStdString(choice->path)).absolutePath().toStdString();
-    // Other file types join with their writers; the text file is the only one so far.
-    protocol_.SaveFile(choice->path);
+    chooser_->saveFilterIndex = choice->filterIndex > 0 ? choice->filterIndex : 1;
+    if (onSave)
+        onSave(choice->path, choice->filterIndex);
+    else
+        protocol_.SaveFile(choice->path);
 }
 
 void ProtocolPanel::sbCLSClick() {

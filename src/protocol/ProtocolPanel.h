@@ -50,6 +50,8 @@ public:
     // (A hidden QAction always reports itself disabled, so the state is kept here.)
     void setKlassSortEnabled(bool on);
     bool klassSortEnabled() const { return klassSortEnabled_; }
+    // The save and open dialogs.
+    FileChooser& chooser() { return *chooser_; }
     // Folder the save and open dialogs start in.
     void setFolder(const std::string& folder) { folder_ = folder; }
     const std::string& folder() const { return folder_; }
@@ -57,6 +59,10 @@ public:
     void setClock(std::function<std::chrono::system_clock::time_point()> clock) {
         clock_ = std::move(clock);
     }
+
+    // The save and open commands hand the chosen file here (path, the dialog's filter index);
+    // while unset, the text file is written or read.
+    std::function<void(const std::string&path, int filterIndex)> onSave, onOpen;
 
     // Applies the column widths of the resize rule to the grid's present client width.
     void applyColumnWidths();

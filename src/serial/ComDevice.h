@@ -64,8 +64,6 @@ class ComDriver {
 public:
     virtual ~ComDriver() = default;
     virtual std::unique_ptr<ComDevice> Open(const std::string& path, const ComSettings& s) = 0;
-    // Opens the device exclusively without touching its settings, checks it, closes it again.
-    virtual bool Probe(const ComPortEntry& entry) = 0;
 };
 
 } // namespace vk

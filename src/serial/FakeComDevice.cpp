@@ -52,12 +52,6 @@ std::unique_ptr<ComDevice> FakeComDriver::Open(const std::string& path, const Co
     return dev;
 }
 
-bool FakeComDriver::Probe(const ComPortEntry& entry) {
-    std::lock_guard lock(mutex_);
-    const PathState& st = State(entry.path);
-    return st.present && !st.openError && !st.device;
-}
-
 void FakeComDriver::AddDevice(const std::string& path) {
     std::lock_guard lock(mutex_);
     State(path).present = true;

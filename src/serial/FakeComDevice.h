@@ -22,7 +22,6 @@ public:
     using ms = std::chrono::milliseconds;
 
     std::unique_ptr<ComDevice> Open(const std::string& path, const ComSettings& s) override;
-    bool Probe(const ComPortEntry& entry) override;
 
     void AddDevice(const std::string& path);
     // Unplugs: an open device's waits end with Lost, its status reads fail, opens fail.

@@ -10,7 +10,6 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vk {
@@ -329,20 +328,6 @@ std::unique_ptr<ComDevice> LinuxComDriver::Open(const std::string& path, const C
         throw EComState("Unable to set com state: " + SystemErrorText(e));
     }
     return std::make_unique<LinuxComDevice>(fd, io_);
-}
-
-bool LinuxComDriver::Probe(const ComPortEntry& entry) {
-    const int fd = ::open(entry.path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    bool ok = flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &st) == 0 && S_ISCHR(st.st_mode);
-    if (ok && entry.needsUart) {
-        struct serial_struct ss {};
-        ok = ioctl(fd, TIOCGSERIAL, &ss) == 0 && ss.type != PORT_UNKNOWN;
-    }
-    ::close(fd);
-    return ok;
 }
 
 } // namespace vk

@@ -87,7 +87,6 @@ public:
     static LinuxComDriver& Default();
 
     std::unique_ptr<ComDevice> Open(const std::string& path, const ComSettings& s) override;
-    bool Probe(const ComPortEntry& entry) override;
 
 private:
     ModemIo& io_;

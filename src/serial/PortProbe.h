@@ -25,8 +25,15 @@ ComPortMap DefaultComPortMap();
 // highest present number.
 inline uint32_t PresentPorts = 0;
 
-// Probes COM1..COM16 in ascending order through `driver` (the Linux back-end when null),
-// stores the result in PresentPorts and returns it.
-uint32_t ProbeComPorts(const ComPortMap& map = DefaultComPortMap(), ComDriver* driver = nullptr);
+// Where the kernel lists its terminal devices.
+constexpr const char* kSysClassTty = "/sys/class/tty";
+
+// Finds the present ports COM1..COM16 without opening any: a port is present when the
+// kernel lists its device under `sysfsRoot` (the device's file name), and for an entry that
+// needs a UART, when the kernel knows the UART's type. Opening a port would raise DTR and
+// RTS, which resets many attached devices, and would miss a port another program holds.
+// Stores the result in PresentPorts and returns it.
+uint32_t ProbeComPorts(const ComPortMap& map = DefaultComPortMap(),
+                       const std::string& sysfsRoot = kSysClassTty);
 
 } // namespace vk

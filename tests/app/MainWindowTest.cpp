@@ -1,4 +1,5 @@
 #include "app/Program.h"
+#include "config/MemorySettingsStore.h"
 #include "display/Dmn_led.h"
 #include "display/FMonitor2.h"
 #include "display/FrTimer.h"
@@ -27,7 +28,8 @@ using namespace vk;
 
 struct RecordingShell final : Shell {
     void open(const std::string& target) override { opened.push_back(target); }
-    std::vector<std::string> opened;
+    void print(const std::string& page) override { printed.push_back(page); }
+    std::vector<std::string> opened, printed;
 };
 
 // Each test gets a program folder of its own, so backups and settings never leak between
@@ -40,6 +42,7 @@ private:
     test::ScriptedDialogs dialogs;
     test::ScriptedFileChooser chooser;
     FakeComDriver driver;
+    MemorySettingsStore store;
     RecordingShell shell;
     std::unique_ptr<Program> program;
 
@@ -52,6 +55,8 @@ private:
         o.fileChooser = &chooser;
         o.comDriver = &driver;
         o.shell = &shell;
+        o.settingsStore = &store;
+        o.probePorts = [](const ComPortMap&) { return 0u; };
         program = std::make_unique<Program>(o);
         TFormMain& w = program->main();
         w.show();
@@ -278,6 +283,7 @@ private slots:
 
         TFormMonitor2& m = program->monitor();
         QVERIFY(!m.isVisible());
+        QVERIFY(!w.ImageTVAus->isVisible()); // one screen; Ctrl+M still works
         key(w, Qt::Key_M, Qt::ControlModifier);
         QVERIFY(m.isVisible());
         QVERIFY(w.ImageTVEin->isVisible());

@@ -3,6 +3,7 @@
 // trouble is shown and asked about, and outside signals shut the program down in order.
 #include "app/Program.h"
 #include "app/SignalShutdown.h"
+#include "app/TestPlatform.h"
 #include "display/FrTimer.h"
 #include "protocol/CellTable.h"
 #include "protocol/Protocol.h"
@@ -31,19 +32,8 @@ using namespace vk;
 
 namespace {
 
-struct NoShell final : Shell {
-    void open(const std::string&) override {}
-};
-
-TFormMain::Options optionsFor(const QString& folder, Dialogs* dialogs, FileChooser* chooser,
-                              ComDriver* driver, Shell* shell) {
-    TFormMain::Options o;
-    o.executablePath = QDir(folder).filePath(QStringLiteral("Velkoran")).toStdString();
-    o.dialogs = dialogs;
-    o.fileChooser = chooser;
-    o.comDriver = driver;
-    o.shell = shell;
-    return o;
+std::string programIn(const QString& folder) {
+    return QDir(folder).filePath(QStringLiteral("Velkoran")).toStdString();
 }
 
 // The child of the signal test: a running race, then it waits for the signal.
@@ -51,15 +41,17 @@ int runShutdownChild(const QString& folder) {
     int argc = 1;
     char name[] = "safety_child";
     char* argv[] = {name, nullptr};
+    // The real settings file, in the test's folder.
+    qputenv("XDG_CONFIG_HOME", folder.toLocal8Bit());
     QApplication app(argc, argv);
     SignalShutdown orderly;
-    test::ScriptedDialogs dialogs;
+    test::TestPlatform platform;
+    test::ScriptedDialogs& dialogs = platform.dialogs;
     dialogs.answer = false; // a "Beenden?" would keep the program running
-    test::ScriptedFileChooser chooser;
-    FakeComDriver driver;
-    NoShell shell;
+    TFormMain::Options options = platform.options(programIn(folder));
+    options.settingsStore = nullptr;
     {
-        Program program(optionsFor(folder, &dialogs, &chooser, &driver, &shell));
+        Program program(options);
         program.main().show();
         program.main().race().mStart.click();
         std::printf("ready\n");
@@ -77,10 +69,9 @@ class SafetyTest : public QObject {
 
 private:
     std::unique_ptr<QTemporaryDir> dir;
-    test::ScriptedDialogs dialogs;
-    test::ScriptedFileChooser chooser;
-    FakeComDriver driver;
-    NoShell shell;
+    test::TestPlatform platform;
+    test::ScriptedDialogs& dialogs = platform.dialogs;
+    test::ScriptedFileChooser& chooser = platform.chooser;
     std::unique_ptr<Program> program;
 
     QString backupPath() const {
@@ -92,8 +83,7 @@ private:
             f.open(QIODevice::WriteOnly);
             f.write(backup);
         }
-        program =
-            std::make_unique<Program>(optionsFor(dir->path(), &dialogs, &chooser, &driver, &shell));
+        program = std::make_unique<Program>(platform.options(programIn(dir->path())));
         TFormMain& w = program->main();
         w.show();
         w.activateWindow();
@@ -121,6 +111,7 @@ private slots:
         QVERIFY(dir->isValid());
         dialogs = {};
         chooser = {};
+        platform.store = {};
     }
     void cleanup() {
         program.reset();
@@ -239,6 +230,8 @@ private slots:
         QVERIFY(backup.open(QIODevice::ReadOnly));
         const QByteArray bytes = backup.readAll();
         QVERIFY2(bytes.contains("\r\n1\t") && bytes.contains("\r\n2\t"), bytes.constData());
+        // And the settings after it.
+        QVERIFY(QFile::exists(dir->filePath(QStringLiteral("Quorvane/Velkoran.conf"))));
     }
 };
 

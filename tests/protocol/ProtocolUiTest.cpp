@@ -5,6 +5,7 @@
 #include "ProtocolFiles.h"
 #include "ScriptedFileChooser.h"
 #include "support/ManualClock.h"
+#include "support/Screenshot.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,13 +40,8 @@ void typeText(QWidget* w, const QString& text) {
     }
 }
 
-// Keeps a picture for a human look when the build asks for screenshots.
 void saveScreenshot(QWidget* w, const char* name) {
-    const QByteArray dir = qgetenv("VK_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        return;
-    QDir().mkpath(QString::fromLocal8Bit(dir));
-    w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name));
+    test::SaveScreenshot(w, name);
 }
 
 // A window holding a Protocol with its panel, as the main window will.

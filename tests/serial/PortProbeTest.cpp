@@ -1,24 +1,27 @@
 #include "serial/PortProbe.h"
-#include "serial/Comms.h"
-
-#include "PtyHelpers.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <unistd.h>
 
 using namespace vk;
+namespace fs = std::filesystem;
 
 namespace {
 
-// A map in which no name reaches a real device.
-ComPortMap NowhereMap() {
-    ComPortMap map;
-    for (int i = 0; i < ComPortMap::Count; ++i)
-        map.entries[i] = {"/nonexistent/velkoran-probe-" + std::to_string(i + 1), false};
-    return map;
-}
+// A stand-in for /sys/class/tty: a folder per device, a "type" file for serial-core UARTs.
+struct FakeSysfs {
+    fs::path root = fs::temp_directory_path() / ("velkoran-sysfs-" + std::to_string(getpid()));
+    FakeSysfs() { fs::create_directories(root); }
+    ~FakeSysfs() { fs::remove_all(root); }
+    void device(const std::string& name, const char* type = nullptr) {
+        fs::create_directories(root / name);
+        if (type)
+            std::ofstream(root / name / "type") << type << "\n";
+    }
+};
 
 TEST(PortProbe, DefaultMappingOfTheLinuxDevices) {
     const ComPortMap map = DefaultComPortMap();
@@ -34,51 +37,36 @@ TEST(PortProbe, DefaultMappingOfTheLinuxDevices) {
     EXPECT_EQ(map.Find(17), nullptr);
 }
 
-TEST(PortProbe, FirstAndThirdPresent) {
-    test::Pty com1, com3;
-    char file[] = "/tmp/velkoran-probe-XXXXXX";
-    const int fd = mkstemp(file);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
-
-    ComPortMap map = NowhereMap();
-    map.entries[0].path = com1.Slave();
-    map.entries[1].path = file; // opens, but is no character device
-    map.entries[2].path = com3.Slave();
-    map.entries[3] = {}; // a name without a device
-
+// The real device names are probed here: the test guard would abort on any opening.
+TEST(PortProbe, ListedDevicesWithoutOpeningThem) {
+    FakeSysfs sys;
+    sys.device("ttyS0", "4"); // a 16550A
+    sys.device("ttyS1", "0"); // a node without a UART behind it
+    sys.device("ttyS2");      // no type reported
+    sys.device("ttyUSB0");
+    std::ofstream(sys.root / "ttyUSB1") << "not a device folder";
+    sys.device("ttyACM3");
     PresentPorts = 0xDEAD;
-    const int before = test::OpenDescriptors();
-    EXPECT_EQ(ProbeComPorts(map), 0x00030005u);
-    EXPECT_EQ(PresentPorts, 0x00030005u);
-    EXPECT_EQ(test::OpenDescriptors(), before); // every probed handle was closed
-    unlink(file);
+    EXPECT_EQ(ProbeComPorts(DefaultComPortMap(), sys.root.string()), 0x00108011u);
+    EXPECT_EQ(PresentPorts, 0x00108011u);
 }
 
-TEST(PortProbe, NoneGivesZero) {
-    PresentPorts = 0xDEAD;
-    EXPECT_EQ(ProbeComPorts(NowhereMap()), 0u);
+TEST(PortProbe, FirstAndThirdOrNone) {
+    FakeSysfs sys;
+    sys.device("ttyS0", "4");
+    sys.device("ttyS2", "1");
+    EXPECT_EQ(ProbeComPorts(DefaultComPortMap(), sys.root.string()), 0x00030005u);
+    EXPECT_EQ(ProbeComPorts(DefaultComPortMap(), (sys.root / "missing").string()), 0u);
     EXPECT_EQ(PresentPorts, 0u);
 }
 
-TEST(PortProbe, HighestNumberAndNodesWithoutUart) {
-    test::Pty a, b;
-    ComPortMap map = NowhereMap();
-    map.entries[1] = {a.Slave(), true}; // like a /dev/ttyS node with no UART behind it
-    map.entries[15] = {b.Slave(), false};
-    EXPECT_EQ(ProbeComPorts(map), 0x00108000u);
-}
-
-TEST(PortProbe, PortHeldByAnotherOpenIsAbsent) {
-    test::Pty a;
-    ComPortMap map = NowhereMap();
-    map.entries[6].path = a.Slave();
-    TComPort holder;
-    holder.DevicePath = a.Slave();
-    holder.Open();
-    EXPECT_EQ(ProbeComPorts(map), 0u);
-    holder.Close();
-    EXPECT_EQ(ProbeComPorts(map), 0x00070040u);
+TEST(PortProbe, MappedNamesAndNamesWithoutDevice) {
+    FakeSysfs sys;
+    sys.device("ttyXR2");
+    ComPortMap map;
+    map.entries[6] = {"/somewhere/ttyXR2", false}; // COM7 on another driver's node
+    map.entries[7] = {"/somewhere/..", false};
+    EXPECT_EQ(ProbeComPorts(map, sys.root.string()), 0x00070040u);
 }
 
 } // namespace

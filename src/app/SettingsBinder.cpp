@@ -1,0 +1,162 @@
+#include "app/SettingsBinder.h"
+
+#include "app/FMain.h"
+#include "config/Cfg.h"
+#include "config/CfgModel.h"
+#include "config/QtSettingsStore.h"
+#include "config/SettingsIo.h"
+#include "protocol/ProtocolPanel.h"
+#include "serial/Comms.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace vk {
+
+namespace {
+
+int ScreenCount() {
+    return static_cast<int>(QGuiApplication::screens().size());
+}
+
+// A stored position counts only where some screen shows the window.
+bool OnSomeScreen(const QRect& r) {
+    for (const QScreen* s : QGuiApplication::screens())
+        if (s->availableGeometry().intersects(r))
+            return true;
+    return false;
+}
+
+} // namespace
+
+SettingsBinder::SettingsBinder(TFormMain& window, Deps deps)
+    : QObject(&window), w_(window), store_(deps.store), probe_(std::move(deps.probe)),
+      dialogs_(deps.dialogs), openTimer_(new QTimer(this)) {
+    if (!store_) {
+        ownStore_ = std::make_unique<QtSettingsStore>();
+        store_ = ownStore_.get();
+    }
+    if (deps.portMap)
+        w_.comPort().PortMap = *deps.portMap;
+    openTimer_->setSingleShot(true);
+    openTimer_->setInterval(ReopenDelayMs);
+    connect(openTimer_, &QTimer::timeout, this, [this] { openPort(); });
+}
+
+SettingsBinder::~SettingsBinder() = default;
+
+void SettingsBinder::LoadSettings() {
+    Settings& s = w_.settings();
+    vk::LoadSettings(*store_, w_.paths().title(), s, ScreenCount());
+    if (s.left || s.top) {
+        const QPoint p(s.left.value_or(w_.x()), s.top.value_or(w_.y()));
+        if (OnSomeScreen(QRect(p, QSize(s.width, s.height))))
+            w_.move(p);
+    }
+    w_.resize(s.width, s.height);
+    w_.comPort().Port = s.Port;
+    w_.race().applyWaitStart(s.WaitStart);
+    w_.protocolPanel().chooser().saveFilterIndex = s.FilterInd;
+    w_.eTitle->setText(QString::fromStdString(s.Title));
+    w_.ImageAmpel->setVisible(s.ColSpeed0);
+}
+
+void SettingsBinder::BuildFileFilters() {
+    // No system register of file-type names here: the dialogs use the default names.
+    w_.protocolPanel().chooser().filters = vk::BuildFileFilters();
+}
+
+void SettingsBinder::ProbeComPorts() {
+    const ComPortMap& map = w_.comPort().PortMap;
+    PresentPorts = probe_ ? probe_(map) : vk::ProbeComPorts(map);
+}
+
+void SettingsBinder::OpenStoredPort() {
+    if (w_.comPort().Port != 0)
+        openPort();
+}
+
+void SettingsBinder::openPort() {
+    TComPort& port = w_.comPort();
+    try {
+        port.Open();
+        if (w_.statusBar()->currentMessage() == portFailure_)
+            w_.statusBar()->clearMessage();
+    } catch (const std::exception& e) {
+        // The program runs on without barrier input, but never silently.
+        portFailure_ = QString::fromStdString(PortOpenFailedText(port.PortName(), e.what()));
+        w_.statusBar()->showMessage(portFailure_);
+    }
+}
+
+void SettingsBinder::gather() {
+    Settings& s = w_.settings();
+    s.left = w_.x();
+    s.top = w_.y();
+    s.width = w_.width();
+    s.height = w_.height();
+    s.Port = w_.comPort().Port;
+    s.WaitStart = w_.race().TimerGesperrtStart().interval();
+    s.FilterInd = w_.protocolPanel().chooser().saveFilterIndex;
+    s.Title = w_.eTitle->text().toStdString();
+}
+
+std::string SettingsBinder::write() {
+    gather();
+    return vk::SaveSettings(*store_, w_.paths().title(), w_.settings());
+}
+
+std::string SettingsBinder::SaveSettings() {
+    openTimer_->stop();
+    return write();
+}
+
+void SettingsBinder::ReportSaveFailure(const std::string& why) {
+    if (!why.empty())
+        dialogs_.errorReport("Die Einstellungen wurden nicht gespeichert: " + why);
+}
+
+void SettingsBinder::bCFGClick(TCfgDialog* dialog) {
+    if (dialog) {
+        gather();
+        dialog->Fill(w_.settings());
+        if (dialog->exec() == QDialog::Accepted)
+            apply(*dialog);
+    }
+    w_.PanelLeft->setFocus(Qt::OtherFocusReason);
+}
+
+void SettingsBinder::apply(TCfgDialog& dialog) {
+    Settings& s = w_.settings();
+    // The dialog does not close on a track length that is no number, so this holds.
+    if (!ApplyChoices(dialog.Choice(), s))
+        return;
+    w_.race().TimerGesperrtStart().setInterval(s.WaitStart);
+
+    TComPort& port = w_.comPort();
+    openTimer_->stop();
+    try {
+        port.Close();
+    } catch (const std::exception&) {
+        // Closing is best effort; the port is chosen anew below.
+    }
+    port.Port = s.Port;
+    if (s.Port != 0)
+        openTimer_->start();
+
+    w_.ImageAmpel->setVisible(s.ColSpeed0);
+    w_.protocolPanel().setKlassSortEnabled(s.Klass);
+    w_.placeAudienceWindow();
+
+    // Written at once, so a crash later in the event keeps the set-up.
+    const std::string why = write();
+    if (!why.empty())
+        w_.statusBar()->showMessage(
+            QString::fromStdString("Die Einstellungen wurden nicht gespeichert: " + why));
+}
+
+} // namespace vk

@@ -1,0 +1,70 @@
+#pragma once
+#include "serial/PortProbe.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QTimer;
+
+namespace vk {
+
+class Dialogs;
+class SettingsStore;
+class TCfgDialog;
+class TFormMain;
+
+// The main window's settings: reading them into the window's holders at start-up, the file
+// filters, the port probe and the stored port, the settings dialog, and writing them back
+// when the dialog is confirmed and at shutdown.
+class SettingsBinder : public QObject {
+    Q_OBJECT
+
+public:
+    struct Deps {
+        // The store (the QSettings file when null), the probe (the kernel's list when
+        // empty) and where the ports live (the system's names when empty).
+        SettingsStore* store = nullptr;
+        std::function<uint32_t(const ComPortMap&)> probe;
+        std::optional<ComPortMap> portMap;
+        Dialogs& dialogs;
+    };
+    SettingsBinder(TFormMain& window, Deps deps);
+    ~SettingsBinder() override;
+
+    // The steps of the window's creation, in its order.
+    void LoadSettings();
+    void BuildFileFilters();
+    void ProbeComPorts();
+    void OpenStoredPort();
+
+    // Writes the settings from their holders; empty when that worked, else why not.
+    std::string SaveSettings();
+    // Tells the operator that the settings were not written (after the port is closed).
+    void ReportSaveFailure(const std::string& why);
+
+    // Fills and shows the dialog; on OK applies it, opens the chosen port 50 ms later and
+    // writes the settings. The race area gets the focus back either way.
+    void bCFGClick(TCfgDialog* dialog);
+
+    static constexpr int ReopenDelayMs = 50;
+
+private:
+    void apply(TCfgDialog& dialog);
+    void openPort();
+    void gather();
+    std::string write();
+
+    TFormMain& w_;
+    std::unique_ptr<SettingsStore> ownStore_;
+    SettingsStore* store_;
+    std::function<uint32_t(const ComPortMap&)> probe_;
+    Dialogs& dialogs_;
+    QTimer* openTimer_;
+    QString portFailure_; // the status text of the last failed open
+};
+
+} // namespace vk

@@ -1,0 +1,165 @@
+#include "app/PagePrinter.h"
+#include "app/Program.h"
+#include "app/PublishBinder.h"
+#include "protocol/ProtocolPage.h"
+#include "protocol/ProtocolPanel.h"
+#include "protocol/ScriptedFileChooser.h"
+#include "serial/FakeComDevice.h"
+#include "support/ManualClock.h"
+
+#include <QFile>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace vk;
+
+namespace {
+
+struct RecordingShell final : Shell {
+    void open(const std::string& target) override { opened.push_back(target); }
+    void print(const std::string& page) override { printed.push_back(page); }
+    std::vector<std::string> opened, printed;
+};
+
+} // namespace
+
+// The publishing buttons of the running main window, and printing the page into a PDF.
+class PublishUiTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir;
+    test::ScriptedDialogs dialogs;
+    test::ScriptedFileChooser chooser;
+    FakeComDriver driver;
+    RecordingShell shell;
+    std::unique_ptr<Program> program;
+
+    TFormMain& start() {
+        TFormMain::Options o;
+        o.executablePath = dir->filePath(QStringLiteral("Velkoran")).toStdString();
+        o.dialogs = &dialogs;
+        o.fileChooser = &chooser;
+        o.comDriver = &driver;
+        o.shell = &shell;
+        program = std::make_unique<Program>(o);
+        return program->main();
+    }
+    void click(TFormMain& w, const char* name) {
+        QToolButton* b = w.protocolPanel().button(QString::fromLatin1(name));
+        QVERIFY(b && b->isEnabled());
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+
+private slots:
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        qputenv("XDG_DATA_HOME", dir->filePath(QStringLiteral("data")).toUtf8());
+        shell = {};
+        dialogs = {};
+    }
+    void cleanup() {
+        program.reset();
+        dir.reset();
+    }
+
+    void buttonsShowPrintAndHandOverTheProtocol() {
+        TFormMain& w = start();
+        w.table().AddRow({"5", "Müller"});
+        w.table().AddRow({"7", "<b>Kühn</b>"});
+        w.protocol().UpdateProtocolButtons();
+
+        click(w, "sbInet");
+        click(w, "sbPrint");
+        click(w, "sbPrint");
+        const std::string page = dir->filePath(QStringLiteral("Velkoran.html")).toStdString();
+        QCOMPARE(shell.opened, std::vector<std::string>{page});
+        QCOMPARE(shell.printed, (std::vector<std::string>{page, page}));
+        QFile f(QString::fromStdString(page));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().contains("<td>&lt;b&gt;K\xC3\xBChn&lt;/b&gt;<td>"));
+
+        click(w, "sbExcel");
+        QCOMPARE(shell.opened.size(), size_t{2});
+        const QString shown = QString::fromStdString(shell.opened[1]);
+        QVERIFY2(shown.startsWith(dir->filePath(QStringLiteral("data/Quorvane/Velkoran/"))) &&
+                     shown.endsWith(QStringLiteral(".xlsx")) && QFile::exists(shown),
+                 qPrintable(shown));
+        QVERIFY(dialogs.errors.empty());
+    }
+
+    void saveAndOpenGoByTheFileType() {
+        TFormMain& w = start();
+        w.table().AddRow({"5", "Müller"});
+        w.table().AddRow({"7", "Kühn"});
+        w.protocol().UpdateProtocolButtons();
+        int shows = 0;
+        w.publishing().publisher().onImported = [&shows] { ++shows; };
+        const std::string base = dir->filePath(QStringLiteral("p")).toStdString();
+        for (const char* ext : {".xlsx", ".docx", ".html", ".txt"})
+            chooser.answers.push_back(FileChooser::Choice{base + ext, 0});
+        for (int i = 0; i < 4; ++i)
+            click(w, "sbSave");
+        auto head = [](const std::string& path) {
+            QFile f(QString::fromStdString(path));
+            return f.open(QIODevice::ReadOnly) ? f.read(6) : QByteArray();
+        };
+        QCOMPARE(head(base + ".xlsx").left(2), QByteArray("PK"));
+        QCOMPARE(head(base + ".docx").left(2), QByteArray("PK"));
+        QCOMPARE(head(base + ".html"), QByteArray("<HTML>"));
+        QCOMPARE(head(base + ".txt").left(3), QByteArray("Nr."));
+
+        w.table().SetRowCount(2);
+        w.table().ClearRow(1);
+        chooser.answers.push_back(FileChooser::Choice{base + ".xlsx", 0});
+        w.protocolPanel().sbLoadClick();
+        QCOMPARE(w.table().RowCount(), 3);
+        QCOMPARE(w.table().Cell(1, 2), std::string("Kühn"));
+        QCOMPARE(w.protocol().cursor().row, 1);
+        QVERIFY(w.protocolPanel().button(QStringLiteral("sbSave"))->isEnabled());
+        QCOMPARE(shows, 1);
+        QVERIFY(dialogs.errors.empty());
+    }
+
+    void printedPdfHoldsEveryRow() {
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        QVERIFY2(!pdftotext.isEmpty(), "pdftotext (poppler-utils, see tools/deps) is missing");
+        CellTable t;
+        t.SetRowCount(1);
+        for (int c = 0; c < 11; ++c)
+            t.SetCell(c, 0, ProtocolHeaders[static_cast<size_t>(c)]);
+        // Enough rows for more than one page.
+        for (int n = 1; n <= 80; ++n)
+            t.AddRow({std::to_string(n), "Fahrer" + std::to_string(n) + "x", "Jörg", "2", "0,512",
+                      "", "", "5,123"});
+        const QString page = dir->filePath(QStringLiteral("page.html"));
+        QFile out(page);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(QByteArray::fromStdString(ProtocolPageBytes(t, "Velkoran")));
+        out.close();
+
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir->filePath(QStringLiteral("page.pdf")));
+        QVERIFY(PrintPageFile(page.toStdString(), printer));
+
+        QProcess p;
+        p.start(pdftotext, {dir->filePath(QStringLiteral("page.pdf")), QStringLiteral("-")});
+        QVERIFY(p.waitForFinished(30000));
+        const QString text = QString::fromUtf8(p.readAllStandardOutput());
+        QVERIFY(text.contains(QStringLiteral("Geszeit")));
+        QVERIFY(text.contains(QStringLiteral("Jörg")));
+        for (int n = 1; n <= 80; ++n)
+            QVERIFY2(text.contains(QStringLiteral("Fahrer%1x").arg(n)),
+                     qPrintable(QString::number(n)));
+        QVERIFY(!PrintPageFile(dir->filePath(QStringLiteral("none.html")).toStdString(), printer));
+    }
+};
+
+QTEST_MAIN(PublishUiTest)
+#include "PublishUiTest.moc"

@@ -1,0 +1,228 @@
+#include "app/Program.h"
+#include "app/shell/ModalHelper.h"
+#include "config/Cfg.h"
+#include "config/MemorySettingsStore.h"
+#include "protocol/ProtocolPanel.h"
+#include "protocol/ScriptedFileChooser.h"
+#include "serial/Comms.h"
+#include "serial/FakeComDevice.h"
+#include "support/ManualClock.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <cerrno>
+
+using namespace vk;
+
+namespace {
+
+const std::string kDevice = "/fake/ttyUSB0";
+
+// Records whether the port was still open when an error was reported.
+struct PortAwareDialogs final : Dialogs {
+    FakeComDriver* driver = nullptr;
+    bool askYesNo(const std::string&) override { return true; }
+    void errorReport(const std::string& m) override {
+        errors.push_back(m);
+        portOpenAtReport = driver->IsOpen(kDevice);
+    }
+    void information(const std::string&) override {}
+    std::vector<std::string> errors;
+    bool portOpenAtReport = true;
+};
+
+struct NoShell final : Shell {
+    void open(const std::string&) override {}
+    void print(const std::string&) override {}
+};
+
+} // namespace
+
+// The program with a settings file naming COM5, which the port map puts on a fake device.
+class SettingsEndToEndTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir;
+    PortAwareDialogs dialogs;
+    test::ScriptedFileChooser chooser;
+    FakeComDriver driver;
+    NoShell shell;
+    std::unique_ptr<Program> program;
+
+    QString settingsFile() const {
+        return dir->filePath(QStringLiteral("home/.config/Quorvane/Velkoran.conf"));
+    }
+    void writeSettings(const QByteArray& text) {
+        QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
+        QFile f(settingsFile());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+    QByteArray readSettings() const {
+        QFile f(settingsFile());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    TFormMain& start(SettingsStore* store = nullptr) {
+        TFormMain::Options o;
+        o.executablePath = dir->filePath(QStringLiteral("Velkoran")).toStdString();
+        o.dialogs = &dialogs;
+        o.fileChooser = &chooser;
+        o.comDriver = &driver;
+        o.shell = &shell;
+        o.settingsStore = store;
+        ComPortMap map;
+        map.entries[4] = {kDevice, false};
+        o.portMap = map;
+        o.probePorts = [](const ComPortMap& m) { return m.Find(5) ? 0x00050010u : 0u; };
+        program = std::make_unique<Program>(o);
+        return program->main();
+    }
+    // Sets the lines and waits until the race has seen them.
+    void lines(TFormMain& w, uint32_t word) {
+        driver.SetLines(kDevice, word);
+        QTRY_COMPARE_WITH_TIMEOUT(w.race().LastModemStatus, word, 3000);
+    }
+    // Confirms the settings dialog with the port entry `entry`.
+    void confirmWithPort(TFormMain& w, const QString& entry) {
+        WhenModal([entry](QWidget* m) {
+            auto* d = qobject_cast<TCfgDialog*>(m);
+            QVERIFY(d);
+            d->cbPort->setCurrentIndex(d->cbPort->findText(entry));
+            emit d->cbPort->activated(d->cbPort->currentIndex());
+            d->OKBtn->click();
+        });
+        w.bCFGClick();
+    }
+
+private slots:
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        qputenv("HOME", dir->filePath(QStringLiteral("home")).toLocal8Bit());
+        qunsetenv("XDG_CONFIG_HOME");
+        driver.AddDevice(kDevice);
+        driver.FailOpen(kDevice, 0);
+        dialogs = {};
+        dialogs.driver = &driver;
+    }
+    void cleanup() {
+        program.reset();
+        dir.reset();
+    }
+
+    void storedPortTimesARaceAndTheDialogSwitchesIt() {
+        writeSettings("[General]\nLeft=10\nTop=10\nWidth=800\nHeight=561\nSound=0\nPort=5\n"
+                      "Alg=0\nWaitStart=3000\nFilterInd=1\nLength=402\nMonitor=0\n"
+                      "Title=Sommerlauf\nKlass=0\nKlassSort=1\nLengthS=1\nLengthC=2000\n"
+                      "LengthF=3900\nColSpeed0=1\nColSpeed1=1\nColSpeed2=1\nColSpeed3=1\n"
+                      "ManyStart=0\n");
+        TFormMain& w = start();
+        w.show();
+        QVERIFY(driver.IsOpen(kDevice));
+        QVERIFY(w.comPort().Connected());
+        QCOMPARE(w.eTitle->text(), QStringLiteral("Sommerlauf"));
+        QVERIFY(w.ImageAmpel->isVisible()); // ColSpeed0
+
+        // A race from the lines: contact, then four passes on both lanes.
+        w.race().LockLSClick(kLockStart);
+        lines(w, kStatusCTS);
+        QVERIFY(w.race().FrameT1.clockRunning());
+        lines(w, 0);
+        for (int pass = 0; pass < 4; ++pass) {
+            lines(w, kStatusRLSD | kStatusDSR);
+            lines(w, 0);
+        }
+        QVERIFY(!w.race().anyClockRunning());
+        const CellTable& t = w.table();
+        for (const char* number : {"1", "2"}) {
+            const int row = t.FindRow(0, number, false);
+            QVERIFY(row > 0);
+            QVERIFY(!t.Cell(8, row).empty()); // total time
+        }
+
+        // The dialog lists COM5, switches the port off with "Kein" and on again.
+        const int opens = driver.Opens(kDevice);
+        confirmWithPort(w, QStringLiteral("Kein"));
+        QVERIFY(!driver.IsOpen(kDevice));
+        QCOMPARE(w.comPort().Port, 0);
+        QVERIFY(readSettings().contains("\nPort=0\n")); // written on OK
+        confirmWithPort(w, QStringLiteral("COM5"));
+        QVERIFY(!driver.IsOpen(kDevice)); // opened 50 ms later, by a timer
+        QTRY_VERIFY_WITH_TIMEOUT(driver.IsOpen(kDevice), 3000);
+        QCOMPARE(driver.Opens(kDevice), opens + 1);
+        QVERIFY(readSettings().contains("\nPort=5\n"));
+        QCOMPARE(w.focusWidget(), w.PanelLeft); // back to the race area
+
+        program.reset(); // shutdown writes the settings and closes the port
+        QVERIFY(!driver.IsOpen(kDevice));
+        QVERIFY(readSettings().contains("Title=Sommerlauf"));
+        QVERIFY(dialogs.errors.empty());
+    }
+
+    void portThatDoesNotOpenIsNamed() {
+        writeSettings("[General]\nLeft=10\nTop=10\nWidth=800\nHeight=561\nSound=1\nPort=5\n");
+        driver.FailOpen(kDevice, EBUSY);
+        TFormMain& w = start();
+        QCOMPARE(w.statusBar()->currentMessage(),
+                 QStringLiteral("Schnittstelle COM5: Device or resource busy"));
+        driver.FailOpen(kDevice, 0);
+        confirmWithPort(w, QStringLiteral("COM5"));
+        QTRY_VERIFY_WITH_TIMEOUT(driver.IsOpen(kDevice), 3000);
+        QVERIFY(w.statusBar()->currentMessage().isEmpty());
+    }
+
+    void saveDialogKeepsItsTypeAndWritesThatType() {
+        MemorySettingsStore store;
+        store.keys["Velkoran"] = {{"Left", 0},     {"Top", 0},          {"Width", 800},
+                                  {"Height", 561}, {"Sound", 1},        {"Port", 0},
+                                  {"Alg", 0},      {"WaitStart", 3000}, {"FilterInd", 4}};
+        TFormMain& w = start(&store);
+        FileChooser& c = w.protocolPanel().chooser();
+        QCOMPARE(c.saveFilterIndex, 4);
+        QCOMPARE(c.filters.save.size(), size_t(4));
+        QToolButton* save = w.protocolPanel().button(QStringLiteral("sbSave"));
+        w.table().SetCell(0, 1, "7");
+        save->setEnabled(true);
+
+        const QString sheet = dir->filePath(QStringLiteral("lauf.xlsx"));
+        chooser.answers = {FileChooser::Choice{sheet.toStdString(), 2}};
+        save->click();
+        QFile written(sheet);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.read(2), QByteArray("PK")); // a workbook, never text under its name
+        QCOMPARE(c.saveFilterIndex, 2);
+
+        const QString text = dir->filePath(QStringLiteral("lauf.txt"));
+        chooser.answers = {FileChooser::Choice{text.toStdString(), 1}};
+        save->click();
+        QVERIFY(QFile::exists(text));
+        program.reset();
+        QCOMPARE(std::get<int32_t>(store.keys["Velkoran"]["FilterInd"]), 1);
+    }
+
+    void failedWriteAtShutdownIsReportedAfterTheClose() {
+        MemorySettingsStore store;
+        store.keys["Velkoran"] = {{"Left", 0},     {"Top", 0},   {"Width", 800},
+                                  {"Height", 561}, {"Sound", 1}, {"Port", 5}};
+        start(&store);
+        QVERIFY(driver.IsOpen(kDevice));
+        store.failWrites = "kein Platz";
+        program.reset();
+        QCOMPARE(dialogs.errors.size(), size_t(1));
+        QVERIFY(QString::fromStdString(dialogs.errors[0]).contains(QStringLiteral("kein Platz")));
+        QVERIFY(!dialogs.portOpenAtReport);
+    }
+};
+
+QTEST_MAIN(SettingsEndToEndTest)
+#include "SettingsEndToEndTest.moc"

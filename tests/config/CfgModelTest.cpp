@@ -1,0 +1,171 @@
+#include "config/CfgModel.h"
+#include "config/MemorySettingsStore.h"
+#include "config/SettingsIo.h"
+
+#include <gtest/gtest.h>
+
+using namespace vk;
+
+namespace {
+
+TEST(CfgModel, PortListFromThePresentPorts) {
+    EXPECT_EQ(PortEntries(0), std::vector<std::string>{"Kein"});
+    const auto e = PortEntries(0x00050015); // COM1, COM3, COM5
+    EXPECT_EQ(e, (std::vector<std::string>{"Kein", "COM1", "COM3", "COM5"}));
+    EXPECT_EQ(PortEntryIndex(e, 5), 3);
+    EXPECT_EQ(PortEntryIndex(e, 2), 0); // not present at start-up
+    EXPECT_EQ(PortEntryIndex(e, 0), 0);
+    EXPECT_EQ(PortOfEntry("COM12"), 12);
+    EXPECT_EQ(PortOfEntry("Kein"), 0);
+    EXPECT_EQ(MonitorEntry(0, {0, 0, 1280, 1024}), "0=(0,0)-(1280,1024)");
+    EXPECT_EQ(MonitorEntry(1, {-1920, 0, 1920, 1080}), "1=(-1920,0)-(1920,1080)");
+    EXPECT_EQ(PortOpenFailedText("COM5", "Unable to open com port: Device or resource busy"),
+              "Schnittstelle COM5: Device or resource busy");
+}
+
+struct Blink {
+    bool port;
+    int phase;
+    bool reaction, intermediate, topSpeed;
+    Color start, upperReaction, upperIntermediate, upperStop, lowerReaction;
+    Color upperCableToStop;
+};
+
+TEST(CfgModel, SchematicColours) {
+    const Blink cases[] = {
+        // A port: steady at both phases; an uninstalled barrier is dark.
+        {true, 0, true, true, true, 0x00FF00, 0x0000FF, 0x0000FF, 0x0000FF, 0xFF0000, 0x0000FF},
+        {true, 1, true, true, true, 0x00FF00, 0x0000FF, 0x0000FF, 0x0000FF, 0xFF0000, 0x0000FF},
+        {true, 1, false, true, true, 0x00FF00, 0x00007F, 0x0000FF, 0x0000FF, 0x7F0000, 0x0000FF},
+        // No port: bright at phase 0, dim at phase 1, an uninstalled barrier the other way.
+        {false, 0, true, false, true, 0x00FF00, 0x0000FF, 0x00007F, 0x0000FF, 0xFF0000, 0x0000FF},
+        {false, 1, true, false, true, 0x007F00, 0x00007F, 0x0000FF, 0x00007F, 0x7F0000, 0x0000FF},
+        {false, 1, true, true, true, 0x007F00, 0x00007F, 0x00007F, 0x00007F, 0x7F0000, 0x00007F},
+    };
+    for (const Blink& b : cases) {
+        const SchematicColors c =
+            BlinkColors(b.port, b.phase, b.reaction, b.intermediate, b.topSpeed);
+        SCOPED_TRACE(testing::Message() << b.port << b.phase << b.reaction << b.intermediate);
+        EXPECT_EQ(c.start, b.start);
+        EXPECT_EQ(c.upper[kReaction], b.upperReaction);
+        EXPECT_EQ(c.upper[kIntermediate], b.upperIntermediate);
+        EXPECT_EQ(c.upper[kStop], b.upperStop);
+        EXPECT_EQ(c.lower[kReaction], b.lowerReaction);
+        EXPECT_EQ(c.upperCable[0], c.upper[kReaction]);
+        EXPECT_EQ(c.upperCable[2], b.upperCableToStop);
+    }
+    // A cable is bright as soon as one barrier before it is.
+    const SchematicColors c = BlinkColors(true, 0, false, true, false);
+    EXPECT_EQ(c.lowerCable[0], 0x7F0000u);
+    EXPECT_EQ(c.lowerCable[1], 0xFF0000u);
+    EXPECT_EQ(c.lowerCable[2], 0xFF0000u);
+}
+
+TEST(CfgModel, EveryShapeHasAHintAndAColour) {
+    const SchematicColors c = BlinkColors(true, 0, false, true, true);
+    int barriers = 0;
+    for (const SchematicShape& s : SchematicShapes()) {
+        EXPECT_FALSE(s.hint.empty()) << s.name;
+        if (s.part == SchematicShape::Upper && s.index == kReaction) {
+            EXPECT_EQ(ColorOf(c, s), 0x00007Fu) << s.name;
+        }
+        barriers += s.part == SchematicShape::Upper || s.part == SchematicShape::Lower;
+    }
+    EXPECT_EQ(barriers, 24); // 4 barriers x 2 lanes x (bar + 2 circles)
+}
+
+CfgChoice Choice(const char* port, int portEntry, const char* lengthText) {
+    CfgChoice c;
+    c.view.portEntry = portEntry;
+    c.portEntryText = port;
+    c.view.alg = 1;
+    c.view.waitSeconds = 0;
+    c.view.startLen = 0.1;
+    c.view.centrLen = 200.25;
+    c.view.finalLen = 300;
+    c.view.manyStart = false;
+    c.view.monitorEntry = 0;
+    if (lengthText)
+        c.lengthMetres = RoundHalfEven(std::stod(lengthText) * 1000);
+    return c;
+}
+
+TEST(CfgModel, ApplyingTheChoices) {
+    Settings s;
+    s.Port = 7;
+    s.Alg = 0;
+    s.ManyStart = true;
+
+    // "Kein": the port is off, Alg stays.
+    ASSERT_TRUE(ApplyChoices(Choice("Kein", 0, "0.3"), s));
+    EXPECT_EQ(s.Port, 0);
+    EXPECT_EQ(s.Alg, 0);
+    EXPECT_FALSE(s.ManyStart);
+    EXPECT_EQ(s.Length, 300);
+    EXPECT_EQ(s.WaitStart, 0);
+    EXPECT_EQ(s.LengthS, 1);
+    EXPECT_EQ(s.LengthC, 2002); // 2002.5 dm: halves go to the even neighbour
+    EXPECT_EQ(s.LengthF, 3000);
+
+    ASSERT_TRUE(ApplyChoices(Choice("COM5", 2, "0.402"), s));
+    EXPECT_EQ(s.Port, 5);
+    EXPECT_EQ(s.Alg, 1);
+    EXPECT_EQ(s.Length, 402);
+
+    // A track length that is no number changes nothing at all.
+    const Settings before = s;
+    CfgChoice bad = Choice("Kein", 0, nullptr);
+    bad.view.finalLen = 10;
+    EXPECT_FALSE(ApplyChoices(bad, s));
+    EXPECT_EQ(s.Port, before.Port);
+    EXPECT_EQ(s.LengthF, before.LengthF);
+}
+
+TEST(CfgModel, OpeningView) {
+    Settings s;
+    s.Port = 3;
+    s.WaitStart = 2500;
+    s.Length = 402;
+    s.LengthF = 3900;
+    const CfgView v = OpeningView(s, {"Kein", "COM3"});
+    EXPECT_EQ(v.portEntry, 1);
+    EXPECT_DOUBLE_EQ(v.waitSeconds, 2.5);
+    EXPECT_DOUBLE_EQ(v.lengthKm, 0.402);
+    EXPECT_DOUBLE_EQ(v.finalLen, 390);
+}
+
+TEST(SettingsStore, RoundTripAndAFailedWrite) {
+    MemorySettingsStore store;
+    Settings s;
+    s.left = -5;
+    s.top = 40;
+    s.Port = 12;
+    s.Title = "Finale";
+    s.ColSpeed2 = false;
+    s.ManyStart = true;
+    ASSERT_EQ(SaveSettings(store, "Velkoran", s), "");
+    Settings back;
+    LoadSettings(store, "Velkoran", back, 1);
+    EXPECT_EQ(back.left, -5);
+    EXPECT_EQ(back.Port, 12);
+    EXPECT_EQ(back.Title, "Finale");
+    EXPECT_FALSE(back.ColSpeed2);
+    EXPECT_TRUE(back.ManyStart);
+    EXPECT_TRUE(store.keys.at("Velkoran").contains("KlassSort"));
+    EXPECT_FALSE(store.keys.contains("Kopie")); // another program name, another key
+
+    store.failWrites = "Datenträger voll";
+    s.Port = 1;
+    EXPECT_EQ(SaveSettings(store, "Velkoran", s), "Datenträger voll");
+    EXPECT_EQ(std::get<int32_t>(store.keys.at("Velkoran").at("Port")), 12);
+
+    // A wrongly typed value ends the reading there.
+    store.keys["Velkoran"]["Klass"] = std::string("ja");
+    store.keys["Velkoran"]["LengthS"] = 77;
+    Settings partly;
+    LoadSettings(store, "Velkoran", partly, 1);
+    EXPECT_EQ(partly.Title, "Finale");
+    EXPECT_EQ(partly.LengthS, Settings{}.LengthS);
+}
+
+} // namespace
