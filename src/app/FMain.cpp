@@ -1,10 +1,13 @@
 #include "app/FMain.h"
 
+#include "app/AudienceBinder.h"
 #include "app/DlgYesNo.h"
 #include "app/MainLayout.h"
 #include "app/PagePrinter.h"
+#include "app/ProtocolBinder.h"
 #include "app/PublishBinder.h"
 #include "app/QtPlatform.h"
+#include "app/RowCommandsBinder.h"
 #include "app/SettingsBinder.h"
 #include "config/Cfg.h"
 #include "display/Dmn_led.h"
@@ -13,7 +16,6 @@
 #include "display/LbSpeedButton.h"
 #include "display/Pictures.h"
 #include "protocol/Protocol.h"
-#include "protocol/ProtocolBackup.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/SortGrid.h"
 #include "serial/Comms.h"
@@ -148,6 +150,7 @@ TFormMain::TFormMain(Options options)
     bindSerial();
     settingsBinder_ = new SettingsBinder(
         *this, {options_.settingsStore, options_.probePorts, options_.portMap, *dialogs_});
+    new RowCommandsBinder(*this);
 
     setMinimumSize(792, 488);
     resize(settings_.width, settings_.height);
@@ -263,8 +266,8 @@ void TFormMain::buildRaceArea() {
                         0x808080, 0xFFFFFF, 0x00FFFF);
     bSTART = raceButton(PanelLeft, "bSTART", QStringLiteral("START"), QStringLiteral("F5"),
                         0x008000, 0xFFFFFF, 0x00FFFF);
-    // The accident mark and the false-start buttons never take a click: being shown is the
-    // false-start indication.
+    // The false-start buttons never take a click: being shown is the false-start indication.
+    // The accident buttons start disabled; their binder enables them.
     for (auto* b : {bAvaria1, bAvaria2, bFehlStart1, bFehlStart2})
         b->setEnabled(false);
 
@@ -440,8 +443,6 @@ void TFormMain::bindRace() {
         else
             f.setStartNumber(value);
     };
-    // The audience window's digits and start-number labels (onMirror, onResetLabels) are
-    // bound once that window has its layout.
     rc.startSoundPath = paths_.startSound();
     rc.stopSoundPath = paths_.stopSound();
 }
@@ -482,12 +483,9 @@ void TFormMain::FormCreate() {
     TimerDateTimer();
     settingsBinder_->OpenStoredPort();
     protocolPanel_->setKlassSortEnabled(settings_.Klass);
-    backup_ =
-        std::make_unique<BackupWriter>(*protocol_, *timers_,
-                                       BackupFileName(paths_.dataFolder(), paths_.title(),
-                                                      paths_.userDataFolder(), FileIo::system()));
-    backup_->LoadAtStartup();
-    race_->requestBackup = [this] { backup_->RequestWrite(); };
+    protocolBinder_ =
+        std::make_unique<ProtocolBinder>(*protocol_, *race_, *timers_, paths_, statusBar(), this);
+    protocolBinder_->loadBackup();
     // The race control starts Ready: stop and reset buttons disabled, every input blocked,
     // the light tree dark. The protocol took its header row when it was made, and the
     // start-up read updated its buttons and selected the row.
@@ -495,18 +493,21 @@ void TFormMain::FormCreate() {
 }
 
 void TFormMain::FormDestroy() {
-    if (backup_)
-        backup_->WriteNow();
+    if (protocolBinder_)
+        protocolBinder_->writeBackup();
     const std::string settingsFailure = settingsBinder_->SaveSettings();
     ComPort->Close();
     settingsBinder_->ReportSaveFailure(settingsFailure);
-    race_->requestBackup = nullptr;
     race_->onChanged = nullptr;
-    backup_.reset();
+    protocolBinder_.reset();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
     if (race_->anyClockRunning() && !dialogs_->askYesNo("Beenden?")) {
+        event->ignore();
+        return;
+    }
+    if (!protocolBinder_->mayClose(*dialogs_)) {
         event->ignore();
         return;
     }
@@ -611,11 +612,8 @@ void TFormMain::setYesNoDialog(TFDlgYesNo* dialog) {
 
 void TFormMain::setMonitor(TFormMonitor2* monitor) {
     monitor_ = monitor;
-    if (!monitor)
-        return;
-    monitor->monitorIndex = settings_.MonitorIndex;
-    connect(monitor, &TFormMonitor2::shown, this, [this] { ImageTVEin->setVisible(true); });
-    connect(monitor, &TFormMonitor2::closed, this, [this] { ImageTVEin->setVisible(false); });
+    if (monitor)
+        BindAudience(*this, *monitor);
 }
 
 void TFormMain::eTitleChange() {
@@ -627,8 +625,12 @@ void TFormMain::eTitleChange() {
 void TFormMain::ImageTVAusClick() {
     if (!monitor_)
         return;
+    // On another screen the operator goes on typing into the main window.
+    const bool keepFocus = settings_.MonitorIndex != 0;
+    monitor_->setAttribute(Qt::WA_ShowWithoutActivating, keepFocus);
     monitor_->show();
-    if (settings_.MonitorIndex != 0)
+    monitor_->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    if (keepFocus)
         activateWindow();
 }
 
@@ -664,12 +666,6 @@ void TFormMain::ImageDEClick() {
 
 void TFormMain::bCFGClick() {
     settingsBinder_->bCFGClick(cfgDialog_);
-}
-
-void TFormMain::placeAudienceWindow() {
-    // The window's move onto that screen comes with the audience window's layout.
-    if (monitor_)
-        monitor_->monitorIndex = settings_.MonitorIndex;
 }
 
 } // namespace vk

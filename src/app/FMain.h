@@ -28,7 +28,7 @@ namespace vk {
 
 class Protocol;
 class FileChooser;
-class BackupWriter;
+class ProtocolBinder;
 class ProtocolPanel;
 class PublishBinder;
 class TComPort;
@@ -81,6 +81,8 @@ public:
     void setYesNoDialog(TFDlgYesNo* dialog);
     void setCfgDialog(TCfgDialog* dialog);
     void setMonitor(TFormMonitor2* monitor);
+    // Moves the audience window to the screen of the settings (after the settings dialog).
+    void placeAudienceWindow();
 
     // Handlers of the shell.
     void TimerDateTimer();
@@ -93,8 +95,6 @@ public:
     void ImageDEClick();
     void bCFGClick();
     void FormResize();
-    // Puts the audience window on the screen of MonitorIndex.
-    void placeAudienceWindow();
 
     // Controls by their names.
     TFrame1 *FrameT1 = nullptr, *FrameT2 = nullptr;
@@ -146,7 +146,7 @@ private:
     Shell* shell_ = nullptr;
     std::unique_ptr<RaceControl> race_;
     std::unique_ptr<Protocol> protocol_;
-    std::unique_ptr<BackupWriter> backup_;
+    std::unique_ptr<ProtocolBinder> protocolBinder_;
     std::unique_ptr<PublishBinder> publish_;
     ProtocolPanel* protocolPanel_ = nullptr;
     std::unique_ptr<TComPort> ComPort;

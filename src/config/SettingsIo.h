@@ -1,6 +1,7 @@
 #pragma once
 #include "config/Settings.h"
 #include "config/SettingsStore.h"
+#include "platform/Rounding.h"
 
 #include <string>
 
@@ -15,8 +16,5 @@ void LoadSettings(SettingsStore& store, const std::string& program, Settings& s,
 // Writes every setting in the fixed writing order. Empty on success, otherwise the reason
 // (nothing is reported here).
 std::string SaveSettings(SettingsStore& store, const std::string& program, const Settings& s);
-
-// Nearest integer, halves to the even neighbour, held within the 32-bit range.
-int32_t RoundHalfEven(double value);
 
 } // namespace vk

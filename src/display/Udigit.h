@@ -43,9 +43,27 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // What a paint shows. When only the lit segments differ from the last request, only the
+    // segments that changed are repainted.
+    struct Look {
+        uint8_t bits = 0;
+        Color on = 0, off = 0, background = 0;
+        int thickness = 0, separation = 0, width = 0, height = 0;
+        bool operator==(const Look&) const = default;
+    };
+    Look look() const;
+    void requestRepaint();
     void syncSize();
+    // The segment polygons in device pixels; `scale` is what the painter must scale by.
+    std::array<DigitPolygon, kDigitSegmentCount> devicePolygons(qreal& scale) const;
 
     DigitModel model_;
+    Look requested_;
+    // Segments whose colour changed since the last paint, and one rectangle around them (a
+    // plain rectangle keeps the painter's clipping cheap); a paint of only that rectangle
+    // draws only them.
+    unsigned pendingSegments_ = 0;
+    QRect pendingArea_;
 };
 
 } // namespace vk

@@ -229,34 +229,51 @@ int compareNumericExtended(const std::string& a, const std::string& b) {
 
 } // namespace
 
-int CompareCells(const std::string& a0, const std::string& b0, TSortStyle style,
-                 const TSortOptions& options, const SortLocale& locale) {
-    const std::string a = options.SortCaseSensitive ? a0 : Utf8Lower(a0);
-    const std::string b = options.SortCaseSensitive ? b0 : Utf8Lower(b0);
-    auto byValue = [&](auto parse) {
-        const auto x = parse(a, locale), y = parse(b, locale);
-        if (!x || !y)
-            return ordinal(a, b);
-        return threeWay(*x, *y);
-    };
+SortKey MakeSortKey(const std::string& text, TSortStyle style, const TSortOptions& options,
+                    const SortLocale& locale) {
+    SortKey k{options.SortCaseSensitive ? text : Utf8Lower(text), std::nullopt};
     switch (style) {
     case ssNumeric:
-        return byValue(ParseNumber);
-    case ssNumericExtended:
-        return compareNumericExtended(a, b);
+        k.value = ParseNumber(k.text, locale);
+        break;
     case ssDateTime:
-        return byValue(ParseDateTime);
+        k.value = ParseDateTime(k.text, locale);
+        break;
     case ssTime:
-        return byValue(ParseTime);
+        k.value = ParseTime(k.text, locale);
+        break;
+    default:
+        break;
+    }
+    return k;
+}
+
+int CompareSortKeys(const SortKey& a, const SortKey& b, TSortStyle style,
+                    const TSortOptions& options) {
+    switch (style) {
+    case ssNumeric:
+    case ssDateTime:
+    case ssTime:
+        if (!a.value || !b.value)
+            return ordinal(a.text, b.text);
+        return threeWay(*a.value, *b.value);
+    case ssNumericExtended:
+        return compareNumericExtended(a.text, b.text);
     case ssCustom:
         if (options.SortCompare) {
-            const int r = options.SortCompare(a, b);
+            const int r = options.SortCompare(a.text, b.text);
             return r < 0 ? -1 : (r > 0 ? 1 : 0);
         }
-        return ordinal(a, b);
+        return ordinal(a.text, b.text);
     default:
-        return ordinal(a, b);
+        return ordinal(a.text, b.text);
     }
+}
+
+int CompareCells(const std::string& a, const std::string& b, TSortStyle style,
+                 const TSortOptions& options, const SortLocale& locale) {
+    return CompareSortKeys(MakeSortKey(a, style, options, locale),
+                           MakeSortKey(b, style, options, locale), style, options);
 }
 
 TSortStyle DetectSortStyle(const std::vector<std::string>& texts, const SortLocale& locale) {

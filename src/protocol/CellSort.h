@@ -51,6 +51,17 @@ std::optional<double> ParseDateTime(const std::string& text, const SortLocale& l
 int CompareCells(const std::string& a, const std::string& b, TSortStyle style,
                  const TSortOptions& options, const SortLocale& locale);
 
+// A cell prepared once for sorting, so a sort parses each key once and not per comparison.
+struct SortKey {
+    std::string text;            // lower-cased unless case-sensitive
+    std::optional<double> value; // the parsed value in the numeric, date and time styles
+};
+SortKey MakeSortKey(const std::string& text, TSortStyle style, const TSortOptions& options,
+                    const SortLocale& locale);
+// The same result as CompareCells on the two texts the keys were made from.
+int CompareSortKeys(const SortKey& a, const SortKey& b, TSortStyle style,
+                    const TSortOptions& options);
+
 // ssNumeric when every text is a number, else ssDateTime when every one is a date-time, else
 // ssTime when every one is a time, else ssNormal.
 TSortStyle DetectSortStyle(const std::vector<std::string>& texts, const SortLocale& locale);

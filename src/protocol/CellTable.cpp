@@ -14,8 +14,44 @@ std::string lower(const std::string& s) {
 }
 } // namespace
 
+const std::string& TableSnapshot::Cell(int col, int row) const {
+    if (row < 0 || row >= RowCount() || col < 0 || col >= cols)
+        return kEmpty;
+    const CellRow& r = *rows[static_cast<size_t>(row)];
+    return static_cast<size_t>(col) < r.size() ? r[static_cast<size_t>(col)] : kEmpty;
+}
+
 CellTable::CellTable(int cols, int rows) : cols_(std::max(cols, 1)) {
-    rows_.assign(static_cast<size_t>(std::max(rows, 1)), std::vector<std::string>(cols_));
+    for (int r = 0; r < std::max(rows, 1); ++r)
+        rows_.push_back(emptyRow());
+}
+
+CellRow& CellTable::mutableRow(int row) {
+    auto& p = rows_[static_cast<size_t>(row)];
+    // Only the ui thread takes and releases snapshots, so a count of one cannot grow meanwhile.
+    if (p.use_count() > 1)
+        p = std::make_shared<CellRow>(*p);
+    return *p;
+}
+
+TableSnapshot CellTable::Snapshot() const {
+    TableSnapshot s;
+    s.cols = cols_;
+    s.rows.assign(rows_.begin(), rows_.end());
+    return s;
+}
+
+void CellTable::ReplaceRows(std::vector<CellRow> rows) {
+    rows_.clear();
+    rows_.reserve(std::max<size_t>(rows.size(), 2));
+    for (auto& r : rows) {
+        r.resize(static_cast<size_t>(cols_));
+        rows_.push_back(std::make_shared<CellRow>(std::move(r)));
+    }
+    while (rows_.size() < 2)
+        rows_.push_back(emptyRow());
+    SetModified(true);
+    changed(kReplaced);
 }
 
 CellTable::~CellTable() {
@@ -27,9 +63,12 @@ void CellTable::SetRowCount(int n) {
     n = std::max(n, 1);
     if (n == RowCount())
         return;
-    rows_.resize(static_cast<size_t>(n), std::vector<std::string>(cols_));
+    if (n < RowCount())
+        rows_.resize(static_cast<size_t>(n));
+    while (RowCount() < n)
+        rows_.push_back(emptyRow());
     SetModified(true);
-    changed(-1);
+    changed(kResized);
 }
 
 void CellTable::SetColCount(int n) {
@@ -37,25 +76,24 @@ void CellTable::SetColCount(int n) {
     if (n == cols_)
         return;
     cols_ = n;
-    for (auto& r : rows_)
-        r.resize(static_cast<size_t>(cols_));
+    for (int r = 0; r < RowCount(); ++r)
+        mutableRow(r).resize(static_cast<size_t>(cols_));
     SetModified(true);
-    changed(-1);
+    changed(kResized);
 }
 
 const std::string& CellTable::Cell(int col, int row) const {
     if (row < 0 || row >= RowCount() || col < 0 || col >= cols_)
         return kEmpty;
-    return rows_[static_cast<size_t>(row)][static_cast<size_t>(col)];
+    return (*rows_[static_cast<size_t>(row)])[static_cast<size_t>(col)];
 }
 
 void CellTable::SetCell(int col, int row, std::string text) {
     if (row < 0 || row >= RowCount() || col < 0 || col >= cols_)
         return;
-    auto& cell = rows_[static_cast<size_t>(row)][static_cast<size_t>(col)];
-    if (cell == text)
+    if (Cell(col, row) == text)
         return;
-    cell = std::move(text);
+    mutableRow(row)[static_cast<size_t>(col)] = std::move(text);
     changed(row);
 }
 
@@ -72,7 +110,7 @@ int CellTable::FindRow(int col, const std::string& text, bool ignoreCase) const 
 bool CellTable::IsRowEmpty(int row) const {
     if (row < 0 || row >= RowCount())
         return true;
-    for (const auto& c : rows_[static_cast<size_t>(row)])
+    for (const auto& c : *rows_[static_cast<size_t>(row)])
         if (!c.empty())
             return false;
     return true;
@@ -102,7 +140,7 @@ void CellTable::DeleteRow(int row) {
     if (row < 1 || row >= RowCount())
         return;
     rows_.erase(rows_.begin() + row);
-    changed(-1);
+    changed(kResized);
     if (onRowDeleted)
         onRowDeleted(row);
 }
@@ -130,13 +168,18 @@ std::vector<int> CellTable::SortByColumn(int col) {
             style = DetectSortStyle(texts, Locale);
             SortOptions.SortStyle = style;
         }
+        // Each key is parsed once, indexed by its row.
+        std::vector<SortKey> parsed(static_cast<size_t>(RowCount()));
+        for (int r = 1; r < RowCount(); ++r)
+            parsed[static_cast<size_t>(r)] = MakeSortKey(Cell(key, r), style, SortOptions, Locale);
         const bool descending = SortOptions.SortDirection == sdDescending;
         StableSortIndices(order, [&](int a, int b) {
-            int c = CompareCells(Cell(key, a), Cell(key, b), style, SortOptions, Locale);
+            const int c = CompareSortKeys(parsed[static_cast<size_t>(a)],
+                                          parsed[static_cast<size_t>(b)], style, SortOptions);
             return descending ? c > 0 : c < 0;
         });
     }
-    std::vector<std::vector<std::string>> sorted;
+    std::vector<std::shared_ptr<CellRow>> sorted;
     sorted.reserve(order.size());
     for (int r : order)
         sorted.push_back(rows_[static_cast<size_t>(r)]);
@@ -148,36 +191,40 @@ std::vector<int> CellTable::SortByColumn(int col) {
     }
     SortOptions.SortCompare = nullptr;
     if (moved)
-        changed(-1);
+        changed(kResized);
     return order;
 }
 
 void CellTable::InsertRow(int row) {
     if (row < 1 || row > RowCount())
         return;
-    rows_.insert(rows_.begin() + row, std::vector<std::string>(static_cast<size_t>(cols_)));
+    rows_.insert(rows_.begin() + row, emptyRow());
     SetModified(true);
-    changed(-1);
+    changed(kResized);
 }
 
 void CellTable::InsertColumn(int col) {
     if (col < 0 || col > cols_)
         return;
     ++cols_;
-    for (auto& r : rows_)
-        r.insert(r.begin() + col, std::string());
+    for (int r = 0; r < RowCount(); ++r) {
+        CellRow& cells = mutableRow(r);
+        cells.insert(cells.begin() + col, std::string());
+    }
     SetModified(true);
-    changed(-1);
+    changed(kResized);
 }
 
 void CellTable::DeleteColumn(int col) {
     if (cols_ < 2 || col < 0 || col >= cols_)
         return;
     --cols_;
-    for (auto& r : rows_)
-        r.erase(r.begin() + col);
+    for (int r = 0; r < RowCount(); ++r) {
+        CellRow& cells = mutableRow(r);
+        cells.erase(cells.begin() + col);
+    }
     SetModified(true);
-    changed(-1);
+    changed(kResized);
 }
 
 void CellTable::SetModified(bool on) {

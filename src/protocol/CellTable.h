@@ -2,10 +2,23 @@
 #include "protocol/CellSort.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace vk {
+
+using CellRow = std::vector<std::string>;
+
+// A table's rows at one moment, shared with the table until either side changes a row: taking
+// one costs a pointer per row, so the ui thread can hand it to the backup writer at once. A
+// snapshot is read-only; it must be released on the thread that took it.
+struct TableSnapshot {
+    int cols = 0;
+    std::vector<std::shared_ptr<const CellRow>> rows;
+    int RowCount() const { return static_cast<int>(rows.size()); }
+    const std::string& Cell(int col, int row) const;
+};
 
 // Rows by columns of text cells; row 0 is the header, data rows are 1..RowCount()-1.
 // Cells are addressed (column, row). Reading outside the table gives the empty text.
@@ -25,6 +38,11 @@ public:
 
     const std::string& Cell(int col, int row) const;
     void SetCell(int col, int row, std::string text);
+
+    TableSnapshot Snapshot() const;
+    // Replaces every row (row 0 included) by `rows`, each cut or padded to the column count;
+    // at least two rows remain. Views are told once (kReplaced), not per cell.
+    void ReplaceRows(std::vector<CellRow> rows);
 
     // First data row whose cell in `col` equals `text`; -1 when none.
     int FindRow(int col, const std::string& text, bool ignoreCase) const;
@@ -58,7 +76,10 @@ public:
     // Raised after DeleteRow removed or emptied a row.
     std::function<void(int row)> onRowDeleted;
 
-    // Raised after a cell or a row changed (row index), and after the size changed (-1).
+    // Raised after a cell or a row changed (row index), after the size changed (kResized) and
+    // after every row was replaced (kReplaced).
+    static constexpr int kResized = -1;
+    static constexpr int kReplaced = -2;
     std::function<void(int row)> onChanged;
     std::function<void()> onModified;
     // Raised by the destructor with the dying table (a copy carries the callback along, so
@@ -70,8 +91,12 @@ private:
         if (onChanged)
             onChanged(row);
     }
+    // Copy-on-write: a row shared with a snapshot is copied before it changes.
+    CellRow& mutableRow(int row);
+    std::shared_ptr<CellRow> emptyRow() const { return std::make_shared<CellRow>(cols_); }
+
     int cols_;
-    std::vector<std::vector<std::string>> rows_;
+    std::vector<std::shared_ptr<CellRow>> rows_;
     bool modified_ = false;
 };
 

@@ -7,19 +7,31 @@
 namespace vk {
 
 std::string ShortenHeader(const std::string& text, int maxWidth, const TextWidth& width) {
-    if (width(text) <= maxWidth)
+    // A character is at least a pixel wide, so more than maxWidth + 3 characters never fit:
+    // a hostile megabyte-long header is never measured as a whole.
+    const size_t cap = static_cast<size_t>(std::max(maxWidth, 0)) + 3;
+    const std::string head = FirstChars(text, cap + 1);
+    const bool cut = head.size() < text.size();
+    if (!cut && width(text) <= maxWidth)
         return text;
-    size_t n = CharCount(text);
-    if (n < 2)
+    const size_t n = CharCount(head);
+    if (!cut && n < 2)
         return text;
-    // Keep n - 2 characters and end with "..", then drop one more per step.
-    size_t keep = n - 2;
-    std::string t = FirstChars(text, keep) + "..";
-    while (width(t) > maxWidth && keep + 2 > 3 && keep > 0) {
-        --keep;
-        t = FirstChars(text, keep) + "..";
+    // The longest prefix that fits with "..", found by halving (widths grow with the prefix);
+    // at least one character stays, as long as the text had three.
+    const size_t most = cut ? cap : n - 2;
+    if (most == 0)
+        return "..";
+    auto shortened = [&](size_t keep) { return FirstChars(head, keep) + ".."; };
+    size_t lo = 1, hi = most;
+    while (lo < hi) {
+        const size_t mid = lo + (hi - lo + 1) / 2;
+        if (width(shortened(mid)) <= maxWidth)
+            lo = mid;
+        else
+            hi = mid - 1;
     }
-    return t;
+    return shortened(lo);
 }
 
 int HeaderRoom(int columnWidth, bool sortedColumn) {

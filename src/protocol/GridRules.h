@@ -38,8 +38,9 @@ constexpr int kCellFocused = 2;
 using TextWidth = std::function<int(const std::string& utf8)>;
 
 // A header text that fits `maxWidth`: when too wide its last two characters become "..",
-// then characters before the ".." go one by one while it is still too wide and longer than
-// three characters.
+// then characters before the ".." go while it is still too wide and longer than three
+// characters. Measures O(log maxWidth) texts of at most maxWidth + 3 characters, whatever the
+// text's length.
 std::string ShortenHeader(const std::string& text, int maxWidth, const TextWidth& width);
 // The room a header text has in a column: width - 1, and 12 less for the sort column.
 int HeaderRoom(int columnWidth, bool sortedColumn);

@@ -98,6 +98,8 @@ void Protocol::TakeNextStartNumbers() {
         int value = 0;
         if (t.row >= table_.RowCount() || !ParseStartNumber(table_.Cell(0, t.row), value))
             return;
+        if (!t.next && laneTimed && laneTimed(t.lane))
+            continue;
         if (onStartNumber)
             onStartNumber(t.lane, t.next, value);
     }
@@ -265,10 +267,14 @@ TSortStyle Protocol::GetSortStyle(int col) const {
     return col == 1 || col == 2 ? ssNormal : ssNumeric;
 }
 
-ReadStatus Protocol::ReadProtocolText(const std::string& path) {
-    const ReadStatus st = vk::ReadProtocolText(table_, path, *io_);
+ReadStatus Protocol::ReadProtocolText(const std::string& path, bool keepReplaced) {
+    std::vector<CellRow> rows;
+    const ReadStatus st = ReadProtocolRows(path, table_.ColCount(), *io_, rows);
     if (st != ReadStatus::Ok)
         return st;
+    if (keepReplaced)
+        KeepReplacedProtocol();
+    ReplaceByRows(table_, std::move(rows));
     RefillBlankHeaders();
     clampCursor();
     viewState();
@@ -277,12 +283,24 @@ ReadStatus Protocol::ReadProtocolText(const std::string& path) {
     return st;
 }
 
+bool Protocol::HasData() const {
+    for (int r = 1; r < table_.RowCount(); ++r)
+        if (!table_.IsRowEmpty(r))
+            return true;
+    return false;
+}
+
+void Protocol::KeepReplacedProtocol() {
+    if (onReplacing && HasData())
+        onReplacing();
+}
+
 bool Protocol::WriteProtocolText(const std::string& path) const {
     return vk::WriteProtocolText(table_, path, *io_);
 }
 
 bool Protocol::OpenFile(const std::string& path) {
-    if (ReadProtocolText(path) != ReadStatus::Ok) {
+    if (ReadProtocolText(path, true) != ReadStatus::Ok) {
         statusText("Die Datei " + path + " konnte nicht gelesen werden");
         return false;
     }

@@ -52,8 +52,11 @@ public:
     void UpdateProtocolButtons();
 
     // Cells (0,1), (0,2), (0,3), (0,4) to lane 1 current, lane 2 current, lane 1 next, lane 2
-    // next; the first cell without a whole number ends the transfer.
+    // next; the first cell without a whole number ends the transfer. The current number of a
+    // lane being timed (laneTimed) never changes: its result would land in another row.
     void TakeNextStartNumbers();
+    // Whether a lane (1 or 2) is being timed just now.
+    std::function<bool(int lane)> laneTimed;
     int NextFreeStartNumber() const;
 
     // Row commands.
@@ -62,6 +65,14 @@ public:
     void RemoveResults();
     // Asks "Zeitenprotokoll  löschen?"; true when the protocol was cleared.
     bool ClearProtocol();
+
+    // Marks of the race control. The joker toggles the advance mark "+" (column 9) of the
+    // current row; the accident mark writes "-" from column 6 to the last; the step to the
+    // next race keeps only the rows marked "+".
+    void ToggleJoker();
+    void MarkAccident();
+    void KeepAdvancingRows();
+    bool CurrentRowHasStartNumber() const;
 
     // Editing modes and the cursor.
     Mode mode() const { return mode_; }
@@ -92,8 +103,13 @@ public:
     std::vector<std::string> classList{"1", "2", "3", "4", "5", "6", "7"};
 
     // Text files. The path is read in full before the table changes; a file that cannot be
-    // read leaves the table as it was.
-    ReadStatus ReadProtocolText(const std::string& path);
+    // read leaves the table as it was. With `keepReplaced` a protocol with data is handed to
+    // onReplacing before the file replaces it.
+    ReadStatus ReadProtocolText(const std::string& path, bool keepReplaced = false);
+    // Some data row holds text.
+    bool HasData() const;
+    // Called before a loaded file replaces a protocol with data; the importers call it too.
+    void KeepReplacedProtocol();
     bool WriteProtocolText(const std::string& path) const;
     // The operator's open and save commands: like the above, but they count as an operator
     // change and report failures through onStatusText.
@@ -116,6 +132,8 @@ public:
     std::function<void()> onOperatorChange;
     // A text for the status bar.
     std::function<void(const std::string&)> onStatusText;
+    // A protocol with data is about to be replaced by a loaded file: keep it somewhere.
+    std::function<void()> onReplacing;
 
     void statusText(const std::string& text) const {
         if (onStatusText)

@@ -1,54 +1,91 @@
 #include "protocol/ProtocolBackup.h"
 
-#include <filesystem>
-
 namespace vk {
 
-BackupWriter::BackupWriter(Protocol& protocol, TimerFactory& timers, std::string path, Clock clock)
+BackupWriter::BackupWriter(Protocol& protocol, TimerFactory& timers, std::string path, Post post,
+                           Clock clock)
     : protocol_(protocol), timer_(timers.createTimer()), path_(std::move(path)),
-      clock_(std::move(clock)) {
+      clock_(std::move(clock)), alive_(std::make_shared<BackupWriter*>(this)) {
     timer_->setEnabled(false);
-    timer_->onTimer = [this] { fire(); };
+    timer_->onTimer = [this] {
+        timer_->setEnabled(false);
+        submit();
+    };
     previousOperatorChange_ = protocol_.onOperatorChange;
     protocol_.onOperatorChange = [this] {
         if (previousOperatorChange_)
             previousOperatorChange_();
         OperatorChanged();
     };
+    previousReplacing_ = protocol_.onReplacing;
+    protocol_.onReplacing = [this] {
+        if (previousReplacing_)
+            previousReplacing_();
+        const std::string copy = freeStampedName(path_);
+        thread_->submit(protocol_.table().Snapshot(), copy);
+        protocol_.statusText("Die bisherige Tabelle wird als " + copy + " aufbewahrt");
+    };
+    thread_ = std::make_unique<BackupThread>(
+        protocol_.fileIo(), [post = std::move(post),
+                             token = std::weak_ptr<BackupWriter*>(alive_)](BackupThread::Result r) {
+            post([token, r = std::move(r)]() mutable {
+                if (const auto self = token.lock())
+                    (*self)->received(std::move(r));
+            });
+        });
 }
 
 BackupWriter::~BackupWriter() {
     timer_->setEnabled(false);
     timer_->onTimer = nullptr;
     protocol_.onOperatorChange = previousOperatorChange_;
+    protocol_.onReplacing = previousReplacing_;
+    thread_.reset(); // writes what is queued
+    alive_.reset();
 }
 
-ReadStatus BackupWriter::LoadAtStartup() {
-    const ReadStatus st = protocol_.ReadProtocolText(path_);
+std::string BackupWriter::freeStampedName(const std::string& path) const {
+    const std::string stamp = DateTimeStamp(clock_());
+    FileIo& io = protocol_.fileIo();
+    std::string name = StampedCopyName(path, stamp);
+    for (int k = 2; (io.exists(name) || name == path_) && k < 1000; ++k)
+        name = StampedCopyName(path, stamp + "-" + std::to_string(k));
+    return name;
+}
+
+ReadStatus BackupWriter::LoadAtStartup(const std::string& readPath) {
+    const std::string from = readPath.empty() ? path_ : readPath;
+    RemoveStaleTempFiles(path_);
+    const ReadStatus st = protocol_.ReadProtocolText(from);
     if (st == ReadStatus::Failed) {
-        FileIo& io = protocol_.fileIo();
-        const std::string stamp = DateTimeStamp(clock_());
-        std::string copy = StampedCopyName(path_, stamp);
-        for (int k = 2; io.exists(copy) && k < 100; ++k)
-            copy = StampedCopyName(path_, stamp + "-" + std::to_string(k));
-        if (!io.exists(copy) && io.copyFile(path_, copy)) {
+        const std::string copy = freeStampedName(path_);
+        if (protocol_.fileIo().copyFile(from, copy)) {
             keptCopy_ = copy;
             protocol_.statusText("Die Sicherungsdatei konnte nicht vollständig gelesen werden; "
                                  "sie wurde als " +
                                  copy + " aufbewahrt");
+        } else if (from == path_) {
+            // Never write over what could not be read: carry on beside it.
+            path_ = copy;
+            redirectWarning_ = "Die Sicherungsdatei " + from +
+                               " ist nicht lesbar; die Sicherung wird in " + path_ + " geschrieben";
+            protocol_.statusText(redirectWarning_);
         } else {
-            blocked_ = true;
-            protocol_.statusText("Die Sicherungsdatei " + path_ +
-                                 " konnte nicht gelesen werden und wird nicht überschrieben");
+            protocol_.statusText("Die Sicherungsdatei " + from + " konnte nicht gelesen werden");
         }
+    } else if (st == ReadStatus::Ok && from != path_) {
+        protocol_.statusText("Die Sicherungsdatei liegt jetzt in " + path_);
+        RequestWrite();
     }
+    updateWarning();
     protocol_.UpdateProtocolButtons();
     protocol_.SelectWholeRow(protocol_.cursor().row);
     return st;
 }
 
 void BackupWriter::RequestWrite() {
-    schedule(kSoonMs);
+    timer_->setEnabled(false);
+    submit();
 }
 
 void BackupWriter::OperatorChanged() {
@@ -56,38 +93,64 @@ void BackupWriter::OperatorChanged() {
 }
 
 void BackupWriter::schedule(int delayMs) {
-    if (pending_ && pendingDelay_ <= delayMs)
+    if (timer_->enabled() && pendingDelay_ <= delayMs)
         return;
-    pending_ = true;
     pendingDelay_ = delayMs;
     timer_->setEnabled(false);
     timer_->setInterval(delayMs);
     timer_->setEnabled(true);
 }
 
-void BackupWriter::fire() {
-    timer_->setEnabled(false);
-    pending_ = false;
-    WriteNow();
+void BackupWriter::submit() {
+    thread_->submit(protocol_.table().Snapshot(), path_);
 }
 
 bool BackupWriter::WriteNow() {
     timer_->setEnabled(false);
-    pending_ = false;
-    if (blocked_)
-        return false;
-    // The per-user data folder may not exist yet on a fresh installation.
-    std::error_code ec;
-    const std::filesystem::path folder = std::filesystem::path(path_).parent_path();
-    if (!folder.empty())
-        std::filesystem::create_directories(folder, ec);
-    const bool ok = protocol_.WriteProtocolText(path_);
-    if (!ok)
-        protocol_.statusText("Die Sicherungsdatei " + path_ + " konnte nicht geschrieben werden");
-    else if (lastWriteFailed_)
-        protocol_.statusText("Die Sicherungsdatei wurde wieder geschrieben");
-    lastWriteFailed_ = !ok;
+    const uint64_t id = thread_->submit(protocol_.table().Snapshot(), path_);
+    const bool ok = thread_->flush(path_);
+    received(BackupThread::Result{id, path_, ok, {}});
     return ok;
+}
+
+void BackupWriter::received(BackupThread::Result r) {
+    const TableSnapshot release = std::move(r.snapshot);
+    if (r.path != path_) {
+        if (!r.ok)
+            protocol_.statusText("Die Tabelle konnte nicht als " + r.path + " aufbewahrt werden");
+        return;
+    }
+    if (r.id <= lastHandled_)
+        return;
+    lastHandled_ = r.id;
+    if (r.ok && failing_)
+        protocol_.statusText("Die Sicherungsdatei wurde wieder geschrieben");
+    else if (!r.ok && !failing_)
+        protocol_.statusText("Die Sicherungsdatei " + path_ + " konnte nicht geschrieben werden");
+    failing_ = !r.ok;
+    if (failing_)
+        schedule(kRetryMs);
+    updateWarning();
+}
+
+std::string BackupWriter::warning() const {
+    std::string w = redirectWarning_;
+    if (failing_) {
+        if (!w.empty())
+            w += " – ";
+        w += "Sicherung fehlgeschlagen, neuer Versuch alle " + std::to_string(kRetryMs / 1000) +
+             " s: " + path_;
+    }
+    return w;
+}
+
+void BackupWriter::updateWarning() {
+    const std::string w = warning();
+    if (w == shownWarning_)
+        return;
+    shownWarning_ = w;
+    if (onWarning)
+        onWarning(w);
 }
 
 } // namespace vk

@@ -165,7 +165,10 @@ ProtocolPanel::ProtocolPanel(Protocol& protocol, FileChooser* chooser, QWidget* 
         return a;
     };
     connect(entry("Joker1", QStringLiteral("Joker                 (Strg+J)"), true),
-            &QAction::triggered, this, &ProtocolPanel::jokerRequested);
+            &QAction::triggered, this, [this] {
+                grid_->commitEditor();
+                emit jokerRequested();
+            });
     connect(entry("Erase1", QStringLiteral("Zeile entfernen (Strg+0)"), true), &QAction::triggered,
             this, &ProtocolPanel::Erase1Click);
     connect(entry("Neuezeile1", QStringLiteral("Neue Zeile         (Strg+N)"), true),
@@ -180,6 +183,13 @@ ProtocolPanel::ProtocolPanel(Protocol& protocol, FileChooser* chooser, QWidget* 
             &QAction::triggered, this, &ProtocolPanel::Rezultentfernen1Click);
     grid_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(grid_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        // The entries act on the row under the mouse, as in any desktop table.
+        const QModelIndex at = grid_->indexAt(pos);
+        if (at.isValid()) {
+            grid_->commitEditor();
+            protocol_.BrowseMode();
+            protocol_.SelectWholeRow(at.row() + 1);
+        }
         PopupMenuProtokolPopup();
         popup_->popup(grid_->viewport()->mapToGlobal(pos));
     });
@@ -304,6 +314,7 @@ void ProtocolPanel::syncView() {
 }
 
 void ProtocolPanel::sbLoadClick() {
+    grid_->commitEditor();
     const auto choice = chooser_->chooseOpen(folder_);
     if (!choice)
         return;
@@ -327,20 +338,24 @@ void ProtocolPanel::sbSaveClick() {
 }
 
 void ProtocolPanel::sbCLSClick() {
+    grid_->commitEditor();
     protocol_.ClearProtocol();
 }
 
 void ProtocolPanel::Neuezeile1Click() {
+    grid_->commitEditor();
     protocol_.NewRow();
     grid_->scrollTo(grid_->currentIndex());
     grid_->setFocus(Qt::OtherFocusReason);
 }
 
 void ProtocolPanel::Erase1Click() {
+    grid_->commitEditor();
     protocol_.DeleteRow();
 }
 
 void ProtocolPanel::Rezultentfernen1Click() {
+    grid_->commitEditor();
     protocol_.RemoveResults();
 }
 

@@ -163,13 +163,13 @@ bool ProtocolPublisher::ReadExcelProtocol(const std::string& path) {
     // A sheet without data rows leaves the header and one empty data row, which the grid
     // needs; its own header row, when it has one, is taken.
     const int n = static_cast<int>(rows.size());
-    t.SetRowCount(std::max(n, 2));
-    if (n < 2)
-        t.ClearRow(1);
-    for (int r = 0; r < n; ++r)
+    protocol_.KeepReplacedProtocol();
+    if (n == 0) { // the header stays
+        rows.emplace_back();
         for (int c = 0; c < t.ColCount(); ++c)
-            t.SetCell(c, r, std::move(rows[static_cast<size_t>(r)][static_cast<size_t>(c)]));
-    t.SetModified(true);
+            rows.back().push_back(t.Cell(c, 0));
+    }
+    t.ReplaceRows(std::move(rows)); // one notification, however large the sheet
     protocol_.statusText(n < 2 ? "Die Tabelle in " + path + " enthielt keine Zeilen"
                                : "Geladen: " + path);
     protocol_.SelectWholeRow(1);

@@ -2,10 +2,13 @@
 
 #include "protocol/TextCodec.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
+#include <filesystem>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +23,14 @@ std::string folderOf(const std::string& path) {
     if (slash == 0)
         return "/";
     return path.substr(0, slash);
+}
+
+constexpr char kTempMark[] = ".vk-";
+constexpr char kOldTempPrefix[] = ".vk-write-";
+
+std::string nameOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool writeAll(int fd, const char* data, size_t size, FileIo& io) {
@@ -52,10 +63,10 @@ std::string stamp(std::chrono::system_clock::time_point now, bool seconds) {
     return buf;
 }
 
-} // namespace
-
-ReadStatus FileIo::readAll(const std::string& path, std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+// Only regular files are read.
+ReadStatus readFileBytes(const std::string& path, std::string& bytes) {
+    // Without O_NONBLOCK opening a FIFO waits for a writer, for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
     struct stat st {};
@@ -64,6 +75,7 @@ ReadStatus FileIo::readAll(const std::string& path, std::string& bytes) {
         return ReadStatus::Failed;
     }
     std::string out;
+    out.reserve(static_cast<size_t>(st.st_size));
     char buf[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buf, sizeof buf);
@@ -82,6 +94,12 @@ ReadStatus FileIo::readAll(const std::string& path, std::string& bytes) {
     return ReadStatus::Ok;
 }
 
+} // namespace
+
+ReadStatus FileIo::readAll(const std::string& path, std::string& bytes) {
+    return readFileBytes(path, bytes);
+}
+
 ssize_t FileIo::writeSome(int fd, const char* data, size_t size) {
     return ::write(fd, data, size);
 }
@@ -92,29 +110,21 @@ bool FileIo::exists(const std::string& path) {
 }
 
 bool FileIo::copyFile(const std::string& from, const std::string& to) {
-    const int fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
     std::string bytes;
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            return false;
-        }
-        if (n == 0)
-            break;
-        bytes.append(buf, static_cast<size_t>(n));
-    }
-    ::close(fd);
+    if (readFileBytes(from, bytes) != ReadStatus::Ok)
+        return false;
     return AtomicWriteFile(to, bytes, *this);
 }
 
 bool FileIo::folderWritable(const std::string& folder) {
     return ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
+}
+
+int64_t FileIo::modifiedNs(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return -1;
+    return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 
 FileIo& FileIo::system() {
@@ -123,7 +133,10 @@ FileIo& FileIo::system() {
 }
 
 bool AtomicWriteFile(const std::string& path, const std::string& bytes, FileIo& io) {
-    std::string tmp = JoinPath(folderOf(path), ".vk-write-XXXXXX");
+    std::string name = nameOf(path);
+    if (name.size() > 200)
+        name.resize(200);
+    std::string tmp = JoinPath(folderOf(path), "." + name + kTempMark + "XXXXXX");
     const int fd = ::mkstemp(tmp.data());
     if (fd < 0)
         return false;
@@ -153,12 +166,35 @@ bool AtomicWriteFile(const std::string& path, const std::string& bytes, FileIo& 
     return false;
 }
 
-std::string ProtocolTextBytes(const CellTable& table) {
+int RemoveStaleTempFiles(const std::string& path) {
+    const std::string own = "." + nameOf(path).substr(0, 200) + kTempMark;
+    const std::string old = kOldTempPrefix;
+    const auto now = std::filesystem::file_time_type::clock::now();
+    int removed = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folderOf(path), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string n = it->path().filename().string();
+        bool stale = n.size() == own.size() + 6 && n.compare(0, own.size(), own) == 0;
+        if (!stale && n.size() == old.size() + 6 && n.compare(0, old.size(), old) == 0) {
+            std::error_code tec;
+            const auto t = std::filesystem::last_write_time(it->path(), tec);
+            stale = !tec && now - t > std::chrono::minutes(1);
+        }
+        std::error_code fec;
+        if (stale && it->is_regular_file(fec) && std::filesystem::remove(it->path(), fec))
+            ++removed;
+    }
+    return removed;
+}
+
+namespace {
+template <typename Table> std::string textBytes(const Table& table, int cols) {
     std::string out;
     for (int r = 0; r < table.RowCount(); ++r) {
         if (table.Cell(0, r).empty())
             continue;
-        for (int c = 0; c < table.ColCount(); ++c) {
+        for (int c = 0; c < cols; ++c) {
             const std::string& cell = table.Cell(c, r);
             out += cell.empty() ? std::string(" ") : cell;
             out += '\t';
@@ -167,67 +203,144 @@ std::string ProtocolTextBytes(const CellTable& table) {
     }
     return out;
 }
+} // namespace
 
-void FillFromProtocolText(CellTable& table, const std::string& text) {
-    table.SetRowCount(2);
-    table.ClearRow(1);
+std::string ProtocolTextBytes(const CellTable& table) {
+    return textBytes(table, table.ColCount());
+}
+
+std::string ProtocolTextBytes(const TableSnapshot& table) {
+    return textBytes(table, table.cols);
+}
+
+namespace {
+
+bool blank(std::string_view s) {
+    return s.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+// Calls f(line) for each line; line ends are CR, LF and CR LF. A last line without a line end
+// counts; an end at the very end of the text starts no further line.
+template <typename F> void forEachLine(std::string_view text, F f) {
     size_t pos = 0;
-    int n = 0;
     while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        const bool last = end == std::string::npos;
-        if (last)
-            end = text.size();
-        std::string line;
-        line.reserve(end - pos);
-        for (size_t i = pos; i < end; ++i)
-            if (text[i] != '\r')
-                line += text[i];
-        pos = last ? text.size() : end + 1;
-
-        const bool tabs = line.find('\t') != std::string::npos;
-        const char sep = tabs ? '\t' : ';';
-        if (table.RowCount() <= n)
-            table.SetRowCount(n + 1);
-        table.ClearRow(n);
-        std::vector<std::string> fields;
-        size_t i = 0;
-        while (i < line.size()) {
-            size_t j = line.find(sep, i);
-            if (j == std::string::npos)
-                j = line.size();
-            fields.push_back(line.substr(i, j - i));
-            i = j + 1;
-            if (tabs)
-                while (i < line.size() && line[i] == '\t')
-                    ++i;
+        size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) {
+            f(text.substr(pos));
+            return;
         }
-        for (size_t f = 0; f < fields.size() && static_cast<int>(f) < table.ColCount(); ++f)
-            table.SetCell(static_cast<int>(f), n, fields[f].empty() ? " " : fields[f]);
-        ++n;
+        f(text.substr(pos, end - pos));
+        pos = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
     }
 }
 
+} // namespace
+
+ParsedProtocol ParseProtocolText(const std::string& text, int cols) {
+    ParsedProtocol out;
+    out.rows.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+    bool hasData = false;
+    bool dataRow = false;
+    forEachLine(text, [&](std::string_view line) {
+        const bool header = out.rows.empty();
+        CellRow& row = out.rows.emplace_back(static_cast<size_t>(cols));
+        const char sep = line.find('\t') != std::string_view::npos ? '\t' : ';';
+        size_t i = 0;
+        int field = 0;
+        while (i < line.size()) {
+            size_t j = line.find(sep, i);
+            if (j == std::string_view::npos)
+                j = line.size();
+            const std::string_view f = line.substr(i, j - i);
+            if (field < cols) {
+                row[static_cast<size_t>(field)] = f.empty() ? std::string(" ") : std::string(f);
+                if (!header && !blank(f))
+                    dataRow = true;
+            }
+            if ((field >= cols || !header) && !blank(f))
+                hasData = true;
+            ++field;
+            i = j + 1;
+        }
+    });
+    out.lostData = hasData && !dataRow;
+    return out;
+}
+
+void ReplaceByRows(CellTable& table, std::vector<CellRow> rows) {
+    if (rows.empty()) {
+        CellRow header;
+        for (int c = 0; c < table.ColCount(); ++c)
+            header.push_back(table.Cell(c, 0));
+        rows.push_back(std::move(header));
+    }
+    table.ReplaceRows(std::move(rows));
+}
+
+void FillFromProtocolText(CellTable& table, const std::string& text) {
+    ReplaceByRows(table, ParseProtocolText(text, table.ColCount()).rows);
+}
+
+std::string DecodeProtocolBytes(std::string&& bytes) {
+    // The usual case, a UTF-8 file without a mark, keeps its buffer.
+    const bool marked = bytes.compare(0, 2, "\xFF\xFE") == 0 ||
+                        bytes.compare(0, 2, "\xFE\xFF") == 0 ||
+                        bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    if (!marked && IsValidUtf8(bytes))
+        return std::move(bytes);
+    return DecodeProtocolBytes(static_cast<const std::string&>(bytes));
+}
+
 std::string DecodeProtocolBytes(const std::string& bytes) {
-    std::string b = bytes;
-    if (b.size() >= 3 && b.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        b.erase(0, 3);
-    if (IsValidUtf8(b))
-        return b;
-    return Windows1252ToUtf8(b);
+    const std::string_view b(bytes);
+    if (b.size() >= 2 && (b.substr(0, 2) == "\xFF\xFE" || b.substr(0, 2) == "\xFE\xFF"))
+        return Utf16ToUtf8(b.substr(2), b[0] == '\xFE');
+    const std::string_view body = b.substr(0, 3) == "\xEF\xBB\xBF" ? b.substr(3) : b;
+    if (IsValidUtf8(body))
+        return std::string(body);
+    // Line by line, so one stray Windows byte does not turn the whole file into mojibake.
+    std::string out;
+    out.reserve(body.size() + body.size() / 8);
+    size_t pos = 0;
+    while (pos < body.size()) {
+        size_t end = body.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos)
+            end = body.size();
+        const std::string_view line = body.substr(pos, end - pos);
+        if (IsValidUtf8(line))
+            out += line;
+        else
+            out += Windows1252ToUtf8(line);
+        const size_t next = std::min(body.find_first_not_of("\r\n", end), body.size());
+        out += body.substr(end, next - end);
+        pos = next;
+    }
+    return out;
 }
 
 bool WriteProtocolText(const CellTable& table, const std::string& path, FileIo& io) {
     return AtomicWriteFile(path, ProtocolTextBytes(table), io);
 }
 
-ReadStatus ReadProtocolText(CellTable& table, const std::string& path, FileIo& io) {
+ReadStatus ReadProtocolRows(const std::string& path, int cols, FileIo& io,
+                            std::vector<CellRow>& rows) {
     std::string bytes;
     const ReadStatus st = io.readAll(path, bytes);
     if (st != ReadStatus::Ok)
         return st;
-    FillFromProtocolText(table, DecodeProtocolBytes(bytes));
+    ParsedProtocol parsed = ParseProtocolText(DecodeProtocolBytes(std::move(bytes)), cols);
+    if (parsed.lostData)
+        return ReadStatus::Failed;
+    rows = std::move(parsed.rows);
     return ReadStatus::Ok;
+}
+
+ReadStatus ReadProtocolText(CellTable& table, const std::string& path, FileIo& io) {
+    std::vector<CellRow> rows;
+    const ReadStatus st = ReadProtocolRows(path, table.ColCount(), io, rows);
+    if (st == ReadStatus::Ok)
+        ReplaceByRows(table, std::move(rows));
+    return st;
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -248,6 +361,16 @@ std::string BackupFileName(const std::string& programFolder, const std::string& 
 std::string BackupFileName(const std::string& programFolder, const std::string& title,
                            const std::string& userDataFolder, FileIo& io) {
     return BackupFileName(programFolder, title, userDataFolder, io.folderWritable(programFolder));
+}
+
+BackupLocation ChooseBackupLocation(const std::string& programFolder, const std::string& title,
+                                    const std::string& userDataFolder, FileIo& io) {
+    const std::string name = title + "-Sicherungsdatei.txt";
+    const std::string beside = JoinPath(programFolder, name);
+    if (userDataFolder.empty() || io.folderWritable(programFolder))
+        return {beside, beside};
+    const std::string user = JoinPath(userDataFolder, name);
+    return {io.modifiedNs(beside) > io.modifiedNs(user) ? beside : user, user};
 }
 
 std::string DateStampName(std::chrono::system_clock::time_point now) {

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <sys/types.h>
 
@@ -26,29 +27,53 @@ public:
     // Byte copy through a temporary file (never replaces `to` by a partial copy).
     virtual bool copyFile(const std::string& from, const std::string& to);
     virtual bool folderWritable(const std::string& folder);
+    // Last change of a file in nanoseconds since the epoch; -1 when it does not exist.
+    virtual int64_t modifiedNs(const std::string& path);
 
     // The process-wide plain implementation.
     static FileIo& system();
 };
 
 // Writes `bytes` to a temporary file in the folder of `path`, flushes it to disk and renames
-// it over `path`. On any failure the temporary file is removed and `path` is untouched.
+// it over `path`. On any failure the temporary file is removed and `path` is untouched. The
+// temporary file is "." + the name of `path` + ".vk-" + six characters.
 bool AtomicWriteFile(const std::string& path, const std::string& bytes, FileIo& io);
+// Removes the temporary files a killed writer of `path` left behind, and those of older
+// versions (".vk-write-" + six characters) once they are a minute old. Returns how many went.
+int RemoveStaleTempFiles(const std::string& path);
 
 // The file form of the table: each row with a start number as its cells followed by TAB
 // (an empty cell written as one blank), lines ended by CR LF.
 std::string ProtocolTextBytes(const CellTable& table);
-// Replaces the table by the lines of `text` (UTF-8): TAB or, in a line without TAB,
-// semicolon separated; runs of TABs are one separator; CRs are dropped; empty fields become a
-// blank; fields beyond the last column are dropped. Row 0 is the first line.
+std::string ProtocolTextBytes(const TableSnapshot& table);
+
+// The lines of a protocol text (UTF-8) as rows of `cols` cells. Lines end with CR, LF or
+// CR LF. Fields are TAB separated or, in a line without TAB, semicolon separated; an empty
+// field keeps its column and becomes one blank; a separator at the end of a line starts no
+// field; fields beyond the last column are dropped.
+struct ParsedProtocol {
+    std::vector<CellRow> rows; // one per line, row 0 the header
+    // The text held data, but not one data row came out of it (a file whose line ends were
+    // not seen, say): reading it would lose that data.
+    bool lostData = false;
+};
+ParsedProtocol ParseProtocolText(const std::string& text, int cols);
+// Replaces the table by the parsed lines (one notification); without any line the header row
+// stays. The table keeps at least two rows.
 void FillFromProtocolText(CellTable& table, const std::string& text);
-// File bytes as UTF-8: a leading byte-order mark goes; a file that is not valid UTF-8 is
-// taken as Windows-1252.
+// File bytes as UTF-8: a byte-order mark names the encoding (UTF-8, UTF-16 LE or BE) and goes;
+// without one each line is taken as UTF-8 and, only where that is invalid, as Windows-1252.
 std::string DecodeProtocolBytes(const std::string& bytes);
+std::string DecodeProtocolBytes(std::string&& bytes);
 
 bool WriteProtocolText(const CellTable& table, const std::string& path, FileIo& io);
-// Leaves the table as it was unless the file was read in full.
+// Leaves the table as it was unless the file was read in full; a file whose data gave no
+// data row (ParsedProtocol::lostData) counts as Failed.
 ReadStatus ReadProtocolText(CellTable& table, const std::string& path, FileIo& io);
+// The same in two steps, so a caller can act between reading and replacing.
+ReadStatus ReadProtocolRows(const std::string& path, int cols, FileIo& io,
+                            std::vector<CellRow>& rows);
+void ReplaceByRows(CellTable& table, std::vector<CellRow> rows);
 
 // program folder + title + "-Sicherungsdatei.txt"; the per-user data folder instead when the
 // program folder is not writable. Folders may come with or without a trailing slash.
@@ -56,6 +81,16 @@ std::string BackupFileName(const std::string& programFolder, const std::string& 
                            const std::string& userDataFolder, bool programFolderWritable);
 std::string BackupFileName(const std::string& programFolder, const std::string& title,
                            const std::string& userDataFolder, FileIo& io);
+
+// Where the backup is read at start-up and written from then on. The program folder while it
+// is writable; otherwise the per-user folder is written, and the newer of the two existing
+// backups is read, so a backup beside a program whose folder became read-only is not hidden.
+struct BackupLocation {
+    std::string readPath;
+    std::string writePath;
+};
+BackupLocation ChooseBackupLocation(const std::string& programFolder, const std::string& title,
+                                    const std::string& userDataFolder, FileIo& io);
 
 // Local date and time as yyyy-mm-dd-hh-mm.
 std::string DateStampName(std::chrono::system_clock::time_point now);

@@ -103,9 +103,17 @@ public:
     std::function<void(int col, int row)> onCellEdited;
     std::function<void()> onResized;
 
+    // Commits and closes an open in-place editor (row commands do this first).
+    void commitEditor();
+
     // For the model and the delegate.
     bool filterTypedKey(std::string& key);
     void editorKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void editorOpened(QWidget* editor, int col, int row);
+    // Each change of the editor's text goes into the cell at once; Esc puts the text the cell
+    // had before back; committing (Enter, leaving the cell) validates and reports the edit.
+    void liveEdit(int col, int row, const std::string& text);
+    void revertEdit();
     bool storeEdit(int col, int row, const std::string& text);
 
 protected:
@@ -119,6 +127,7 @@ protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void keyboardSearch(const QString&) override {}
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     friend class SortGridHeader;
@@ -141,6 +150,12 @@ private:
     QModelIndex pressed_;
     int savedCol_ = 0, savedRow_ = 1;
     bool restoring_ = false;
+    struct EditOrigin {
+        int col = 0, row = 0;
+        std::string text;
+        bool valid = false;
+    } origin_;
+    QPointer<QWidget> editor_;
 };
 
 } // namespace vk

@@ -25,8 +25,13 @@ void appendUtf8(std::string& out, uint32_t cp) {
     } else if (cp < 0x800) {
         out += static_cast<char>(0xC0 | (cp >> 6));
         out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
+    } else if (cp < 0x10000) {
         out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
@@ -73,7 +78,7 @@ template <bool Upper> std::string changeCase(const std::string& s) {
 
 } // namespace
 
-bool IsValidUtf8(const std::string& bytes) {
+bool IsValidUtf8(std::string_view bytes) {
     size_t i = 0;
     const size_t n = bytes.size();
     while (i < n) {
@@ -112,7 +117,34 @@ bool IsValidUtf8(const std::string& bytes) {
     return true;
 }
 
-std::string Windows1252ToUtf8(const std::string& bytes) {
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+    constexpr uint32_t kReplacement = 0xFFFD;
+    auto unit = [&](size_t i) -> uint32_t {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return bigEndian ? (a << 8 | b) : (b << 8 | a);
+    };
+    std::string out;
+    out.reserve(bytes.size() / 2 + bytes.size() / 8);
+    size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        const uint32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
+            const uint32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        appendUtf8(out, u >= 0xD800 && u <= 0xDFFF ? kReplacement : u);
+    }
+    if (i < bytes.size())
+        appendUtf8(out, kReplacement);
+    return out;
+}
+
+std::string Windows1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
     for (char ch : bytes) {

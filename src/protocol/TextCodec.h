@@ -1,12 +1,16 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace vk {
 
 // Cells hold UTF-8. Files made on Windows are usually Windows-1252; these helpers decide and
 // convert without any locale.
-bool IsValidUtf8(const std::string& bytes);
-std::string Windows1252ToUtf8(const std::string& bytes);
+bool IsValidUtf8(std::string_view bytes);
+std::string Windows1252ToUtf8(std::string_view bytes);
+// UTF-16 without its byte-order mark; an unpaired surrogate or an odd last byte becomes
+// U+FFFD.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
 
 // Lower / upper case of ASCII and of the Latin-1 letters (umlauts, accents); other characters
 // stay as they are.

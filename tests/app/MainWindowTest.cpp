@@ -283,6 +283,7 @@ private slots:
 
         TFormMonitor2& m = program->monitor();
         QVERIFY(!m.isVisible());
+        QVERIFY(!w.ImageTVAus->isVisible()); // one screen; Ctrl+M still works
         key(w, Qt::Key_M, Qt::ControlModifier);
         QVERIFY(m.isVisible());
         QVERIFY(w.ImageTVEin->isVisible());

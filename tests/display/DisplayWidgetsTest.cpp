@@ -71,6 +71,7 @@ private slots:
     void digitDefaults();
     void digitPaintsLitAndDarkBars();
     void digitCornerMarkAlone();
+    void digitRepaintsOnlyTheChangedBars();
     void digitOverflowSignal();
     void ledDrawsOnlyTopLeftLamp();
     void ledLinkedLabel();
@@ -140,6 +141,53 @@ void DisplayWidgetsTest::digitPaintsLitAndDarkBars() {
     QCOMPARE(PixelOf(eight, 5, 24), on);
     QCOMPARE(PixelOf(eight, 24, 44), on);
     QCOMPARE(PixelOf(eight, 45, 86), off);
+}
+
+void DisplayWidgetsTest::digitRepaintsOnlyTheChangedBars() {
+    struct PaintSpy : QObject {
+        int paints = 0;
+        QRect area;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) {
+                ++paints;
+                area = static_cast<QPaintEvent*>(e)->region().boundingRect();
+            }
+            return false;
+        }
+    } spy;
+    TDigit d;
+    MakeLaneDigit(d);
+    d.resize(96, 178);
+    d.setThickness(10);
+    d.setValue(8);
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    d.installEventFilter(&spy);
+    auto shownEqualsFullPaint = [&d] {
+        const QImage shown = d.screen()->grabWindow(d.winId()).toImage();
+        const QImage full = d.grab().toImage();
+        return shown.convertToFormat(QImage::Format_RGB32) ==
+               full.convertToFormat(QImage::Format_RGB32);
+    };
+    d.setValue(9); // only the lower left bar goes dark
+    QTRY_COMPARE(spy.paints, 1);
+    QVERIFY2(spy.area.left() <= 0 && spy.area.right() <= 2 * 10 + 2 && spy.area.top() > 80,
+             qPrintable(QStringLiteral("%1,%2 %3x%4")
+                            .arg(spy.area.x())
+                            .arg(spy.area.y())
+                            .arg(spy.area.width())
+                            .arg(spy.area.height())));
+    QVERIFY(shownEqualsFullPaint());
+    for (int v : {0, 1, 2, 3, 4, 5, 6, 7, 3, 8}) {
+        d.setValue(v);
+        QTest::qWait(1);
+        QVERIFY2(shownEqualsFullPaint(), qPrintable(QString::number(v)));
+    }
+    const int paints = spy.paints;
+    d.setColorOn(0x00FF00); // another colour: the whole digit
+    QTRY_COMPARE(spy.paints, paints + 1);
+    QCOMPARE(spy.area, d.rect());
+    QVERIFY(shownEqualsFullPaint());
 }
 
 void DisplayWidgetsTest::digitCornerMarkAlone() {

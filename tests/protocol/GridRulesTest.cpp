@@ -25,6 +25,17 @@ TEST(ShortenHeader, GeszeitInAFortyPixelColumnEndsWithDotsAndKeepsThreeCharacter
     EXPECT_EQ(ShortenHeader("Länge", 30, sevenPerChar), "Lä..") << "cuts whole characters";
 }
 
+TEST(ShortenHeader, AHugeHeaderCostsTimeInTheColumnWidthNotInItsLength) {
+    const std::string huge(20000, 'W');
+    long measured = 0;
+    const std::string t = ShortenHeader(huge, 59, [&](const std::string& s) {
+        measured += static_cast<long>(s.size());
+        return sevenPerChar(s);
+    });
+    EXPECT_EQ(t, "WWWWWW..");
+    EXPECT_LT(measured, 2000) << "characters measured";
+}
+
 TEST(GoToCellArithmetic, ClampsToDataCellsAndScrollsToTheRowAbove) {
     EXPECT_EQ(ClampToDataCell(-3, 0, 11, 5), (GridCell{0, 1}));
     EXPECT_EQ(ClampToDataCell(20, 99, 11, 5), (GridCell{10, 4}));

@@ -2,11 +2,16 @@
 #include "protocol/ProtocolText.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace vk::test {
 
@@ -44,9 +49,13 @@ public:
     std::string failReadOf;
     bool failCopies = false;
     int writeCalls = 0;
+    // Each write call takes this long, as on a slow stick.
+    std::chrono::milliseconds delay{0};
 
     ssize_t writeSome(int fd, const char* data, size_t size) override {
         ++writeCalls;
+        if (delay.count() > 0)
+            std::this_thread::sleep_for(delay);
         if (allow < 0)
             return FileIo::writeSome(fd, data, size);
         if (allow == 0) {
@@ -69,6 +78,31 @@ public:
             return false;
         return FileIo::copyFile(from, to);
     }
+};
+
+// What the backup thread posts to the ui thread, run when the test drains it.
+class PostQueue {
+public:
+    std::function<void(std::function<void()>)> poster() {
+        return [this](std::function<void()> f) {
+            std::lock_guard lock(mutex_);
+            queue_.push_back(std::move(f));
+        };
+    }
+    int drain() {
+        std::vector<std::function<void()>> run;
+        {
+            std::lock_guard lock(mutex_);
+            run.swap(queue_);
+        }
+        for (auto& f : run)
+            f();
+        return static_cast<int>(run.size());
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::function<void()>> queue_;
 };
 
 } // namespace vk::test

@@ -1,5 +1,6 @@
 #include "protocol/ProtocolText.h"
 #include "protocol/Protocol.h"
+#include "protocol/TextCodec.h"
 
 #include "ProtocolFiles.h"
 #include "support/ManualClock.h"
@@ -68,21 +69,24 @@ TEST_F(TextFixture, SemicolonLinesKeepEmptyFieldsAsBlanks) {
     EXPECT_EQ(table.Cell(2, 2), "Eva");
 }
 
-TEST_F(TextFixture, RunsOfTabsAreOneSeparatorAndFieldsMoveLeft) {
+TEST_F(TextFixture, EmptyFieldsBetweenTabsKeepTheirColumn) {
     load("Nr.\tName\n7\t\tMeier\tHans\t\n\tX\n");
-    EXPECT_EQ(table.Cell(1, 1), "Meier");
-    EXPECT_EQ(table.Cell(2, 1), "Hans");
-    EXPECT_EQ(table.Cell(3, 1), "") << "a trailing TAB starts no field";
+    EXPECT_EQ(table.Cell(1, 1), " ") << "a spreadsheet's empty cell";
+    EXPECT_EQ(table.Cell(2, 1), "Meier");
+    EXPECT_EQ(table.Cell(3, 1), "Hans");
+    EXPECT_EQ(table.Cell(4, 1), "") << "a trailing TAB starts no field";
     EXPECT_EQ(table.Cell(0, 2), " ") << "a leading TAB gives an empty first field";
     EXPECT_EQ(table.Cell(1, 2), "X");
 }
 
-TEST_F(TextFixture, CrWithoutLfIsDroppedAndAnEmptyLineGivesAnEmptyRow) {
-    load("Nr.\tName\r\n1\tMe\rier\r\n\r\n2\tB");
-    ASSERT_EQ(table.RowCount(), 4);
-    EXPECT_EQ(table.Cell(1, 1), "Meier");
+TEST_F(TextFixture, CrLfAndCrAloneAllEndALineAndAnEmptyLineGivesAnEmptyRow) {
+    load("Nr.\tName\r\n1\tWin\r\n\r\n2\tMac\r3\tUnix\n4\tB");
+    ASSERT_EQ(table.RowCount(), 6);
+    EXPECT_EQ(table.Cell(1, 1), "Win");
     EXPECT_TRUE(table.IsRowEmpty(2));
-    EXPECT_EQ(table.Cell(1, 3), "B") << "a last line without line end counts";
+    EXPECT_EQ(table.Cell(1, 3), "Mac");
+    EXPECT_EQ(table.Cell(1, 4), "Unix");
+    EXPECT_EQ(table.Cell(1, 5), "B") << "a last line without line end counts";
 }
 
 TEST_F(TextFixture, BlankHeaderCellsGetTheStandardTextsOthersStay) {
@@ -115,13 +119,34 @@ TEST_F(TextFixture, MoreThanElevenFieldsFillElevenColumns) {
     EXPECT_EQ(table.Cell(10, 1), "11");
 }
 
-TEST_F(TextFixture, AWindows1252FileKeepsItsUmlauts) {
-    load("Nr.\tName\r\n1\tM\xFC\x6Cler\tJ\xFCrgen \x80\r\n");
-    EXPECT_EQ(table.Cell(1, 1), "Müller");
-    EXPECT_EQ(table.Cell(2, 1), "Jürgen €");
-    load("\xEF\xBB\xBFNr.\tName\r\n1\tMüller\r\n");
-    EXPECT_EQ(table.Cell(0, 0), "Nr.") << "a byte-order mark is not part of the header";
-    EXPECT_EQ(table.Cell(1, 1), "Müller");
+TEST_F(TextFixture, TheByteOrderMarkNamesTheEncodingElseEachLineIsUtf8OrWindows1252) {
+    struct Case {
+        std::string bytes, name, firstName;
+    };
+    const auto utf16 = [](const std::u16string& text, bool bigEndian) {
+        std::string b = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char16_t u : text) {
+            const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+            b += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+        }
+        return b;
+    };
+    const Case cases[] = {
+        {"Nr.\tName\r\n1\tM\xFC\x6Cler\tJ\xFCrgen \x80\r\n", "Müller", "Jürgen €"},
+        {"\xEF\xBB\xBFNr.\tName\r\n1\tMüller\tJürgen\r\n", "Müller", "Jürgen"},
+        {utf16(u"Nr.\tName\r\n1\tMüller\t\U0001F3C1 Jürgen\r\n", false), "Müller",
+         "\U0001F3C1 Jürgen"},
+        {utf16(u"Nr.\tName\r\n1\tMüller\tJürgen\r\n", true), "Müller", "Jürgen"},
+        // One stray Windows byte spoils only its own line.
+        {"Nr.\tName\r\n1\tMüller\tJürgen\r\n2\tK\xF6hler\tEva\r\n", "Müller", "Jürgen"},
+    };
+    for (const Case& c : cases) {
+        load(c.bytes);
+        EXPECT_EQ(table.Cell(0, 0), "Nr.") << "a byte-order mark is not part of the header";
+        EXPECT_EQ(table.Cell(1, 1), c.name) << c.bytes;
+        EXPECT_EQ(table.Cell(2, 1), c.firstName) << c.bytes;
+    }
+    EXPECT_EQ(table.Cell(1, 2), "Köhler");
 }
 
 TEST_F(TextFixture, AFileThatCannotBeReadLeavesTheTableAsItWas) {

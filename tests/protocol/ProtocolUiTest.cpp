@@ -644,13 +644,29 @@ private slots:
             status.at(0).at(0).toString().contains(QStringLiteral("konnte nicht gelesen werden")));
     }
 
-    void typedNameReachesBackupWithinASecondAndRestartBringsRowsBack() {
+    void loadingNotifiesTheGridOnce() {
+        test::TempFolder dir;
+        std::string text = "Nr.\tName\t\r\n";
+        for (int r = 1; r <= 500; ++r)
+            text += std::to_string(r) + "\tName\t\r\n";
+        test::WriteBytes(dir.file("viele.txt"), text);
+        PanelWindow w;
+        QSignalSpy resets(w.grid()->model(), &QAbstractItemModel::modelReset);
+        QSignalSpy cells(w.grid()->model(), &QAbstractItemModel::dataChanged);
+        QSignalSpy inserted(w.grid()->model(), &QAbstractItemModel::rowsInserted);
+        QCOMPARE(w.protocol.ReadProtocolText(dir.file("viele.txt")), ReadStatus::Ok);
+        QCOMPARE(w.grid()->model()->rowCount(), 500);
+        QCOMPARE(resets.count() + cells.count() + inserted.count(), 1);
+    }
+
+    void confirmedNameReachesBackupSoonAndRestartBringsRowsBack() {
         test::TempFolder dir;
         test::ManualClock clock;
+        test::PostQueue posted;
         const std::string path = dir.file("Velkoran-Sicherungsdatei.txt");
         {
             PanelWindow w;
-            BackupWriter backup(w.protocol, clock, path);
+            BackupWriter backup(w.protocol, clock, path, posted.poster());
             backup.LoadAtStartup();
             w.panel->action("Neu1")->trigger();
             w.click(1, 1);
@@ -660,17 +676,18 @@ private slots:
             QTest::keyClick(w.editor(), Qt::Key_Return);
             QCoreApplication::processEvents(); // the editor commits through a queued call
             clock.advance(BackupWriter::kOperatorMs);
+            backup.WaitForWrites();
             QVERIFY(test::ReadBytes(path).find("1\tSchulz\t") != std::string::npos);
             // A race result: the lane stop asks for a write.
             w.table.SetCell(8, 1, "5,432");
             backup.RequestWrite();
-            clock.advance(BackupWriter::kSoonMs);
+            backup.WaitForWrites();
             QVERIFY(test::ReadBytes(path).find("5,432") != std::string::npos);
             w.table.SetCell(9, 1, "+");
             backup.WriteNow(); // shutdown
         }
         PanelWindow again;
-        BackupWriter backup(again.protocol, clock, path);
+        BackupWriter backup(again.protocol, clock, path, posted.poster());
         QCOMPARE(backup.LoadAtStartup(), ReadStatus::Ok);
         QCOMPARE(again.grid()->model()->rowCount(), 1);
         QCOMPARE(again.grid()->model()->index(0, 1).data().toString(), QStringLiteral("Schulz"));

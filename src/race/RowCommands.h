@@ -1,0 +1,27 @@
+#pragma once
+#include "protocol/Protocol.h"
+#include "race/RaceControl.h"
+
+namespace vk {
+
+// Joker, accident mark and the step to the next race, as the race control allows them.
+// While a lane is being timed, the next race and the accident mark wait: the step would
+// delete the row the running lane writes its result into, and a mark on it would be
+// overwritten at its stop. The accident mark also needs a current row with a start number.
+class RowCommands {
+public:
+    RowCommands(RaceControl& race, Protocol& protocol) : race_(race), protocol_(protocol) {}
+
+    void mJokerClick() { protocol_.ToggleJoker(); }
+    void sbNextKrugClick();
+    void bAVARIAClick();
+
+    bool nextRaceEnabled() const { return !race_.anyClockRunning(); }
+    bool accidentEnabled() const;
+
+private:
+    RaceControl& race_;
+    Protocol& protocol_;
+};
+
+} // namespace vk

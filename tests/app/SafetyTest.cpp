@@ -1,0 +1,246 @@
+// The main window never loses what the operator typed or raced: editors survive table
+// changes, running lanes keep their drivers, row commands hit the row meant, the backup's
+// trouble is shown and asked about, and outside signals shut the program down in order.
+#include "app/Program.h"
+#include "app/SignalShutdown.h"
+#include "app/TestPlatform.h"
+#include "display/FrTimer.h"
+#include "protocol/CellTable.h"
+#include "protocol/Protocol.h"
+#include "protocol/ProtocolPanel.h"
+#include "protocol/ScriptedFileChooser.h"
+#include "protocol/SortGrid.h"
+#include "serial/FakeComDevice.h"
+#include "support/ManualClock.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QProcess>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <cstdio>
+
+using namespace vk;
+
+namespace {
+
+std::string programIn(const QString& folder) {
+    return QDir(folder).filePath(QStringLiteral("Velkoran")).toStdString();
+}
+
+// The child of the signal test: a running race, then it waits for the signal.
+int runShutdownChild(const QString& folder) {
+    int argc = 1;
+    char name[] = "safety_child";
+    char* argv[] = {name, nullptr};
+    // The real settings file, in the test's folder.
+    qputenv("XDG_CONFIG_HOME", folder.toLocal8Bit());
+    QApplication app(argc, argv);
+    SignalShutdown orderly;
+    test::TestPlatform platform;
+    test::ScriptedDialogs& dialogs = platform.dialogs;
+    dialogs.answer = false; // a "Beenden?" would keep the program running
+    TFormMain::Options options = platform.options(programIn(folder));
+    options.settingsStore = nullptr;
+    {
+        Program program(options);
+        program.main().show();
+        program.main().race().mStart.click();
+        std::printf("ready\n");
+        std::fflush(stdout);
+        app.exec();
+    }
+    std::printf("questions=%zu\n", dialogs.questions.size());
+    return 0;
+}
+
+} // namespace
+
+class SafetyTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir;
+    test::TestPlatform platform;
+    test::ScriptedDialogs& dialogs = platform.dialogs;
+    test::ScriptedFileChooser& chooser = platform.chooser;
+    std::unique_ptr<Program> program;
+
+    QString backupPath() const {
+        return dir->filePath(QStringLiteral("Velkoran-Sicherungsdatei.txt"));
+    }
+    TFormMain& start(const QByteArray& backup = {}) {
+        if (!backup.isEmpty()) {
+            QFile f(backupPath());
+            f.open(QIODevice::WriteOnly);
+            f.write(backup);
+        }
+        program = std::make_unique<Program>(platform.options(programIn(dir->path())));
+        TFormMain& w = program->main();
+        w.show();
+        w.activateWindow();
+        [[maybe_unused]] bool active = QTest::qWaitForWindowActive(&w);
+        return w;
+    }
+    TSortGrid* grid() { return program->main().protocolPanel().grid(); }
+    QPoint cellCenter(int col, int row) {
+        return grid()->visualRect(grid()->model()->index(row - 1, col)).center();
+    }
+    QLineEdit* editor() {
+        for (QLineEdit* e : grid()->viewport()->findChildren<QLineEdit*>())
+            if (e->isVisible())
+                return e;
+        return nullptr;
+    }
+    std::string cell(int col, int row) { return program->main().table().Cell(col, row); }
+    static QByteArray fiveDrivers() {
+        return "Nr.\tName\t\r\n11\tA\t\r\n12\tB\t\r\n13\tC\t\r\n14\tD\t\r\n15\tE\t\r\n";
+    }
+
+private slots:
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        dialogs = {};
+        chooser = {};
+        platform.store = {};
+    }
+    void cleanup() {
+        program.reset();
+        dir.reset();
+    }
+
+    void typedTextSurvivesLaneStartsStopsAndNewRows() {
+        TFormMain& w = start();
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cellCenter(1, 1));
+        QTest::keyClick(grid(), 'M');
+        QVERIFY(editor());
+        QTest::keyClicks(editor(), "ei");
+        QCOMPARE(cell(1, 1), std::string("Mei")); // each character reaches the cell at once
+        QTest::keyClick(&w, Qt::Key_F5);          // lane starts append and fill rows
+        QVERIFY(w.race().anyClockRunning());
+        QVERIFY(editor());
+        QCOMPARE(editor()->text(), QStringLiteral("Mei"));
+        QTest::keyClicks(editor(), "er");
+        QTest::keyClick(&w, Qt::Key_F8); // a lane stop writes its row
+        QCOMPARE(editor()->text(), QStringLiteral("Meier"));
+        QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(cell(1, 1), std::string("Meier"));
+        QCOMPARE(cell(0, 1), std::string("1"));
+        QCOMPARE(w.table().RowCount(), 4); // the new row came after the two lanes' rows
+    }
+
+    void aRunningLaneKeepsItsDriverWhenARowIsDeleted() {
+        TFormMain& w = start(fiveDrivers());
+        QCOMPARE(w.race().FrameT1.startNumber(), 11);
+        QTest::keyClick(&w, Qt::Key_F5);
+        w.protocol().SelectWholeRow(1);
+        QTest::keyClick(&w, Qt::Key_0, Qt::ControlModifier); // deletes driver 11's row
+        QCOMPARE(cell(0, 1), std::string("12"));
+        QCOMPARE(w.race().FrameT1.startNumber(), 11);
+        QCOMPARE(w.race().FrameT2.startNumber(), 12);
+        QCOMPARE(w.race().FrameT1.nextNumber(), 14); // the next numbers still follow the table
+        QCOMPARE(w.race().FrameT2.nextNumber(), 15);
+        QTest::keyClick(&w, Qt::Key_F9);
+        const int row13 = w.table().FindRow(0, "13", false);
+        QVERIFY(cell(8, row13).empty()); // driver 13 was not racing
+        QVERIFY(!cell(8, w.table().FindRow(0, "12", false)).empty());
+    }
+
+    void theContextMenuActsOnTheRowUnderTheMouse() {
+        TFormMain& w = start(fiveDrivers());
+        w.protocol().SelectWholeRow(1);
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, cellCenter(1, 3),
+                               grid()->viewport()->mapToGlobal(cellCenter(1, 3)));
+        QApplication::sendEvent(grid()->viewport(), &menu);
+        QMenu* popup = w.protocolPanel().popupMenu();
+        QVERIFY(popup->isVisible());
+        w.protocolPanel().action(QStringLiteral("Erase1"))->trigger();
+        popup->close();
+        QCOMPARE(w.table().FindRow(0, "13", false), -1);
+        QCOMPARE(w.table().FindRow(0, "11", false), 1);
+    }
+
+    void tabIntoTheClassCellOpensItsList() {
+        start(fiveDrivers());
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cellCenter(1, 1));
+        QTest::keyClick(grid(), Qt::Key_X);
+        QVERIFY(editor());
+        QTest::keyClick(editor(), Qt::Key_Tab);
+        QCOMPARE(grid()->Col(), 2);
+        QVERIFY(editor());
+        QTest::keyClick(editor(), Qt::Key_Tab);
+        QCOMPARE(grid()->Col(), 3);
+        QVERIFY(grid()->comboVisible());
+    }
+
+    void closingWhileTheBackupFailsShowsAWarningAndAsks() {
+        TFormMain& w = start(fiveDrivers());
+        QVERIFY(QFile::remove(backupPath()));
+        QVERIFY(QDir().mkdir(backupPath())); // nothing can be renamed over a folder
+        QTest::keyClick(&w, Qt::Key_F5);
+        QTest::keyClick(&w, Qt::Key_F8);
+        QTest::keyClick(&w, Qt::Key_F9);
+        auto* warning = w.findChild<QLabel*>(QStringLiteral("BackupWarning"));
+        QVERIFY(warning);
+        QTRY_VERIFY(warning->isVisible());
+        const QString shots = qEnvironmentVariable("VK_SCREENSHOT_DIR");
+        if (!shots.isEmpty() && QDir().mkpath(shots))
+            w.grab().save(shots + QStringLiteral("/backup-warning.png"));
+        dialogs.answer = false;
+        QVERIFY(!w.close());
+        QCOMPARE(dialogs.questions.back(),
+                 std::string("Die Sicherung konnte nicht geschrieben werden. Trotzdem beenden?"));
+        QVERIFY(QDir().rmdir(backupPath()));
+        const size_t asked = dialogs.questions.size();
+        QVERIFY(w.close()); // the backup can be written again: no question
+        QCOMPARE(dialogs.questions.size(), asked);
+        QVERIFY(QFile(backupPath()).size() > 0);
+    }
+
+    void outsideSignalsRunTheOrderlyShutdown_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGHUP") << SIGHUP;
+        QTest::newRow("SIGINT") << SIGINT;
+    }
+    void outsideSignalsRunTheOrderlyShutdown() {
+        QFETCH(int, signal);
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--shutdown-child"), dir->path()});
+        QVERIFY(child.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(child.canReadLine() || child.waitForReadyRead(100), 20000);
+        QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
+        ::kill(static_cast<pid_t>(child.processId()), signal);
+        QVERIFY(child.waitForFinished(20000));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+        QCOMPARE(child.readAll().trimmed(), QByteArray("questions=0"));
+        // Only the window's destruction step writes the rows the lane starts made.
+        QFile backup(backupPath());
+        QVERIFY(backup.open(QIODevice::ReadOnly));
+        const QByteArray bytes = backup.readAll();
+        QVERIFY2(bytes.contains("\r\n1\t") && bytes.contains("\r\n2\t"), bytes.constData());
+        // And the settings after it.
+        QVERIFY(QFile::exists(dir->filePath(QStringLiteral("Quorvane/Velkoran.conf"))));
+    }
+};
+
+int main(int argc, char** argv) {
+    if (argc == 3 && qstrcmp(argv[1], "--shutdown-child") == 0)
+        return runShutdownChild(QString::fromLocal8Bit(argv[2]));
+    QApplication app(argc, argv);
+    SafetyTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "SafetyTest.moc"
