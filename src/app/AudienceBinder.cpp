@@ -3,6 +3,7 @@
 #include "app/FMain.h"
 #include "app/PublishBinder.h"
 #include "display/FMonitor2.h"
+#include "display/Pictures.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -39,11 +40,11 @@ void BindAudience(TFormMain& main, TFormMonitor2& monitor) {
             m->FormShow();
     };
 
-    QLabel* on = main.ImageTVEin;
+    QWidget* on = main.ImageTVEin;
     QObject::connect(&monitor, &TFormMonitor2::shown, on, [on] { on->setVisible(true); });
     QObject::connect(&monitor, &TFormMonitor2::closed, on, [on] { on->setVisible(false); });
     // The "off" switch is offered while there is a second screen to show the window on.
-    QLabel* off = main.ImageTVAus;
+    QWidget* off = main.ImageTVAus;
     const auto screensChanged = [off] { off->setVisible(QGuiApplication::screens().size() > 1); };
     QObject::connect(qGuiApp, &QGuiApplication::screenAdded, off, screensChanged);
     QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, off, screensChanged);

@@ -1,5 +1,6 @@
 #pragma once
 #include "config/Settings.h"
+#include "display/Pictures.h"
 #include "platform/ProgramPaths.h"
 #include "platform/Services.h"
 #include "platform/Tick.h"
@@ -40,13 +41,16 @@ class QtDialogs;
 class TFrame1;
 class TLbSpeedButton;
 class TLed;
+class RowCommandsBinder;
 class TFormMonitor2;
 class TCfgDialog;
 class SettingsStore;
 class SettingsBinder;
 
-// The main window: race area with both lane frames, the race buttons, the light tree, the
-// barrier icons and the imitation panel; the protocol below; the hidden menu of keys.
+// The main window: the top bar (TopBar), the race area with both lane frames, the race
+// buttons, the light tree, the barrier icons and the imitation panel (RaceArea), the protocol
+// below, the hidden menu of keys (MainMenu). This class assembles them and runs the shell's
+// own handlers; each subsystem's wiring is a binder of its own.
 class TFormMain : public QMainWindow {
     Q_OBJECT
 
@@ -74,6 +78,7 @@ public:
     Protocol& protocol() { return *protocol_; }
     ProtocolPanel& protocolPanel() { return *protocolPanel_; }
     PublishBinder& publishing() { return *publish_; }
+    RowCommandsBinder& rowCommands() { return *rowCommands_; }
     TComPort& comPort() { return *ComPort; }
     QString applicationTitle() const;
 
@@ -102,7 +107,7 @@ public:
     TLbSpeedButton *bFehlStart1 = nullptr, *bFehlStart2 = nullptr;
     TLbSpeedButton *bAvaria1 = nullptr, *bAvaria2 = nullptr;
     TLbSpeedButton *bHelp = nullptr, *bCFG = nullptr, *bInfo = nullptr;
-    QLabel *ImageAmpel = nullptr, *ImageLSstart = nullptr, *ImageLSstop1 = nullptr,
+    TImage *ImageAmpel = nullptr, *ImageLSstart = nullptr, *ImageLSstop1 = nullptr,
            *ImageLSstop2 = nullptr, *ImageTVAus = nullptr, *ImageTVEin = nullptr;
     QWidget *PanelImit = nullptr, *PanelLeft = nullptr, *Panel1 = nullptr;
     QPushButton *bImit1 = nullptr, *bImit2 = nullptr, *bImit3 = nullptr;
@@ -113,7 +118,7 @@ public:
     QLabel* PanelDate = nullptr;
     QTimer* TimerDate = nullptr;
     QMenu* HideMenu = nullptr;
-    std::map<QString, QAction*> menu; // hidden menu entries by name
+    std::map<QString, QAction*> menu; // hidden menu entries by name (MainMenu)
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -121,17 +126,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildTopBar();
-    void buildRaceArea();
-    void buildImitationPanel();
-    void buildMenu();
     void bindRace();
     void bindSerial();
     void FormCreate();
     void FormDestroy();
     void render();
-    QAction* addEntry(const char* name, const QString& caption, const QKeySequence& key, int tag,
-                      std::function<void()> run);
 
     Options options_;
     ProgramPaths paths_;
@@ -152,6 +151,7 @@ private:
     std::unique_ptr<TComPort> ComPort;
     std::unique_ptr<QtHandOver> handOver_;
     SettingsBinder* settingsBinder_ = nullptr;
+    RowCommandsBinder* rowCommands_ = nullptr;
     QPointer<TFormMonitor2> monitor_;
     QPointer<TCfgDialog> cfgDialog_;
     bool rendering_ = false;

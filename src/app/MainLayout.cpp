@@ -1,5 +1,7 @@
 #include "app/MainLayout.h"
 
+#include <algorithm>
+
 namespace vk {
 
 const std::vector<Placement>& RaceAreaPlacements() {
@@ -21,7 +23,7 @@ const std::vector<Placement>& RaceAreaPlacements() {
         {"ImageTVAus", {228, 198, 90, 20}, Anchor::Left},
         {"ImageTVEin", {228, 198, 90, 20}, Anchor::Left},
         {"Panel4", {2, 221, 351, 43}, Anchor::Left},
-        {"cbKlass", {376, 232, 41, 22}, Anchor::Centre},
+        {"cbKlass", {376, 232, 41, 22}, Anchor::Left},
         {"PanelImit", {440, 198, 349, 62}, Anchor::Right},
         // Below the visible height of the race area: the operator never sees it.
         {"cbAutomatisch", {46, 420, 17, 17}, Anchor::Left},
@@ -46,6 +48,16 @@ Rect PlaceInRaceArea(const Placement& p, int areaWidth) {
         break;
     }
     return r;
+}
+
+TopBarPlaces PlaceTopBar(int clientWidth) {
+    constexpr int kBarHeight = 38, kDateWidth = 216;
+    constexpr Rect kTitle{392, 4, 184, 28};
+    TopBarPlaces t;
+    t.date = {clientWidth - kDateWidth, 0, kDateWidth, kBarHeight};
+    t.title = kTitle;
+    t.title.width = std::max(0, t.date.left - kTitle.left);
+    return t;
 }
 
 } // namespace vk

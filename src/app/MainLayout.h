@@ -27,4 +27,12 @@ const std::vector<Placement>& RaceAreaPlacements();
 // Where a control goes in a race area of the given width.
 Rect PlaceInRaceArea(const Placement& p, int areaWidth);
 
+// The top bar's title field and date panel for a window of the given client width: the date
+// panel is aligned to the right, the title field fills the room between its left edge and it.
+struct TopBarPlaces {
+    Rect title;
+    Rect date;
+};
+TopBarPlaces PlaceTopBar(int clientWidth);
+
 } // namespace vk

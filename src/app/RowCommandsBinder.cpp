@@ -5,7 +5,6 @@
 #include "protocol/ProtocolPanel.h"
 
 #include <QAction>
-#include <QMenu>
 #include <QToolButton>
 
 namespace vk {
@@ -13,21 +12,12 @@ namespace vk {
 RowCommandsBinder::RowCommandsBinder(TFormMain& main)
     : QObject(&main), main_(main), commands_(main.race(), main.protocol()) {
     setObjectName("RowCommandsBinder");
-    auto* joker = new QAction(QStringLiteral("Jocker"), &main);
-    joker->setObjectName("mJoker");
-    joker->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_J));
-    joker->setShortcutContext(Qt::WindowShortcut);
-    main.HideMenu->addAction(joker);
-    main.addAction(joker);
-    main.menu[joker->objectName()] = joker;
-    connect(joker, &QAction::triggered, this, [this] { commands_.mJokerClick(); });
+    // mJoker (Ctrl+J) and mAvaria (F4) are entries of the main menu's table.
 
     ProtocolPanel& panel = main.protocolPanel();
     connect(&panel, &ProtocolPanel::jokerRequested, this, [this] { commands_.mJokerClick(); });
     connect(&panel, &ProtocolPanel::nextRaceRequested, this,
             [this] { commands_.sbNextKrugClick(); });
-    connect(main.menu.at(QStringLiteral("mAvaria")), &QAction::triggered, this,
-            [this] { commands_.bAVARIAClick(); });
     for (TLbSpeedButton* b : {main.bAvaria1, main.bAvaria2})
         connect(b, &TLbSpeedButton::clicked, this, [this] { commands_.bAVARIAClick(); });
 

@@ -7,9 +7,10 @@ namespace vk {
 
 class TFormMain;
 
-// Joker (mJoker, Ctrl+J, and the protocol menu's Joker1), the next race (sbNextKrug) and the
-// accident mark (bAvaria1, bAvaria2, mAvaria, F4) on the main window. Their enabled states
-// follow the race and the protocol's current row.
+// Joker (the protocol menu's Joker1; the main menu's mJoker, Ctrl+J, calls commands()), the
+// next race (sbNextKrug) and the accident mark (bAvaria1, bAvaria2; mAvaria, F4) on the main
+// window. The enabled states of the accident controls and of sbNextKrug follow the race and
+// the protocol's current row.
 class RowCommandsBinder : public QObject {
     Q_OBJECT
 

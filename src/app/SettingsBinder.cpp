@@ -5,6 +5,7 @@
 #include "config/CfgModel.h"
 #include "config/QtSettingsStore.h"
 #include "config/SettingsIo.h"
+#include "display/Pictures.h"
 #include "protocol/ProtocolPanel.h"
 #include "serial/Comms.h"
 

@@ -85,7 +85,14 @@ void TLbSpeedButton::setUseHotTrackFont(bool on) {
     update();
 }
 void TLbSpeedButton::setGlyph(const QPixmap& p) {
+    glyphSource_ = nullptr;
     glyph_ = p;
+    updateGeometry();
+    update();
+}
+void TLbSpeedButton::setGlyphSource(std::function<QPixmap(qreal dpr)> source) {
+    glyphSource_ = std::move(source);
+    glyph_ = glyphSource_ ? glyphSource_(devicePixelRatioF()) : QPixmap();
     updateGeometry();
     update();
 }
@@ -149,9 +156,9 @@ QPixmap TLbSpeedButton::glyphForState() const {
 QSize TLbSpeedButton::sizeHint() const {
     const QFontMetrics fm(font());
     QSize text = caption_.isEmpty() ? QSize() : fm.size(Qt::TextSingleLine, caption_);
-    const QPixmap g = glyphForState();
-    const int w = text.width() + (g.isNull() ? 0 : g.width() + 4) + 12;
-    const int h = std::max(text.height(), g.isNull() ? 0 : g.height()) + 10;
+    const QSize g = glyphForState().deviceIndependentSize().toSize();
+    const int w = text.width() + (g.isEmpty() ? 0 : g.width() + 4) + 12;
+    const int h = std::max(text.height(), g.isEmpty() ? 0 : g.height()) + 10;
     return {w, h};
 }
 
@@ -256,6 +263,9 @@ void TLbSpeedButton::paintContent(QPainter& p, const QRect& r) {
 }
 
 void TLbSpeedButton::paintEvent(QPaintEvent*) {
+    // The screen (and with it the ratio) may have changed since the glyph was drawn.
+    if (glyphSource_ && glyph_.devicePixelRatio() != devicePixelRatioF())
+        glyph_ = glyphSource_(devicePixelRatioF());
     QPainter p(this);
     const FacePlan plan =
         PlanFace(style_, resolvedColors(), state(), flat_, transparent_, width(), height());

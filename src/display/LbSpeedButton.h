@@ -8,6 +8,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 namespace vk {
 
 // A push button drawn by the program in one of six looks (ButtonLook.h): bsNormal raised,
@@ -54,6 +56,8 @@ public:
     // states use the up picture (greyed when disabled).
     QPixmap glyph() const { return glyph_; }
     void setGlyph(const QPixmap& p);
+    // A glyph drawn for the button's device pixel ratio, again whenever the ratio changes.
+    void setGlyphSource(std::function<QPixmap(qreal dpr)> source);
     int numGlyphs() const { return numGlyphs_; }
     void setNumGlyphs(int n);
     TButtonLayout glyphLayout() const { return layout_; }
@@ -112,6 +116,7 @@ private:
     Color hotTrackFontColor_ = 0x000000;
     bool useHotTrackFont_ = false;
     QPixmap glyph_;
+    std::function<QPixmap(qreal)> glyphSource_;
     int numGlyphs_ = 1;
     TButtonLayout layout_ = blGlyphLeft;
     Qt::Alignment alignment_ = Qt::AlignCenter;

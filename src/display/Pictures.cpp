@@ -1,11 +1,17 @@
 #include "display/Pictures.h"
 
+#include <QApplication>
 #include <QFont>
+#include <QIconEngine>
 #include <QLinearGradient>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmapCache>
 #include <QRadialGradient>
+#include <QStyleOption>
+#include <QSvgRenderer>
+#include <QtMath>
 
 #include <cmath>
 #include <functional>
@@ -14,12 +20,6 @@
 namespace vk {
 
 namespace {
-
-QPixmap Blank(int w, int h) {
-    QPixmap pm(w, h);
-    pm.fill(Qt::transparent);
-    return pm;
-}
 
 void Smooth(QPainter& p) {
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -67,28 +67,37 @@ void QuestionMark(QPainter& p, QRectF r, QColor colour, double w) {
     p.drawEllipse(QPointF(cx, r.bottom() - w / 2), w * 0.65, w * 0.65);
 }
 
-QPixmap Draw(int w, int h, const std::function<void(QPainter&)>& draw) {
-    QPixmap pm = Blank(w, h);
-    QPainter p(&pm);
-    Smooth(p);
-    draw(p);
-    return pm;
-}
-
-// Each picture is drawn once; later calls share the drawn pixmap.
-QPixmap Cached(const QString& key, int w, int h, const std::function<void(QPainter&)>& draw) {
+// Each picture is drawn once per size and device pixel ratio, in its design coordinates
+// scaled to the size asked for; later calls share the drawn pixmap. A barrier event that
+// changes an icon thus costs a cache look-up, never a drawing.
+QPixmap Cached(const QString& name, QSize design, QSize size, qreal dpr,
+               const std::function<void(QPainter&)>& draw) {
+    if (size.isEmpty())
+        size = design;
+    if (!(dpr > 0))
+        dpr = 1;
+    const QString key =
+        QStringLiteral("vk-%1-%2x%3@%4").arg(name).arg(size.width()).arg(size.height()).arg(dpr);
     QPixmap pm;
     if (QPixmapCache::find(key, &pm))
         return pm;
-    pm = Draw(w, h, draw);
+    pm = QPixmap(QSize(qCeil(size.width() * dpr), qCeil(size.height() * dpr)));
+    pm.fill(Qt::transparent);
+    pm.setDevicePixelRatio(dpr);
+    {
+        QPainter p(&pm);
+        Smooth(p);
+        p.scale(double(size.width()) / design.width(), double(size.height()) / design.height());
+        draw(p);
+    }
     QPixmapCache::insert(key, pm);
     return pm;
 }
 
 } // namespace
 
-QPixmap AmpelPicture(int n) {
-    return Cached(QStringLiteral("vk-ampel-%1").arg(n), 32, 32, [n](QPainter& p) {
+QPixmap AmpelPicture(int n, qreal dpr, QSize size) {
+    return Cached(QStringLiteral("ampel-%1").arg(n), {32, 32}, size, dpr, [n](QPainter& p) {
         // Housing on a post, lamps red (top), yellow, green (bottom).
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(70, 70, 70));
@@ -106,8 +115,8 @@ QPixmap AmpelPicture(int n) {
     });
 }
 
-QPixmap LockPicture(int n) {
-    return Cached(QStringLiteral("vk-lock-%1").arg(n), 22, 22, [n](QPainter& p) {
+QPixmap LockPicture(int n, qreal dpr) {
+    return Cached(QStringLiteral("lock-%1").arg(n), {22, 22}, {}, dpr, [n](QPainter& p) {
         const QRectF disc(1.5, 1.5, 19, 19);
         Disc(p, disc, n == 0 ? QColor(215, 20, 20) : QColor(20, 160, 40));
         p.setPen(Qt::NoPen);
@@ -123,8 +132,8 @@ QPixmap LockPicture(int n) {
 
 namespace {
 
-QPixmap TvPicture(bool on) {
-    return Cached(QStringLiteral("vk-tv-%1").arg(on), 90, 20, [on](QPainter& p) {
+QPixmap TvPicture(bool on, qreal dpr) {
+    return Cached(QStringLiteral("tv-%1").arg(on), {90, 20}, {}, dpr, [on](QPainter& p) {
         const QColor face = on ? QColor(30, 150, 50) : QColor(120, 120, 120);
         QLinearGradient g(0, 0, 0, 20);
         g.setColorAt(0.0, face.lighter(150));
@@ -141,7 +150,7 @@ QPixmap TvPicture(bool on) {
         p.setBrush(Qt::black);
         p.drawRect(QRectF(13, 15, 6, 2));
 
-        QFont f;
+        QFont f(QStringLiteral("Arial"));
         f.setPixelSize(11);
         f.setBold(true);
         p.setFont(f);
@@ -152,22 +161,22 @@ QPixmap TvPicture(bool on) {
 
 } // namespace
 
-QPixmap TvOffPicture() {
-    return TvPicture(false);
+QPixmap TvOffPicture(qreal dpr) {
+    return TvPicture(false, dpr);
 }
-QPixmap TvOnPicture() {
-    return TvPicture(true);
+QPixmap TvOnPicture(qreal dpr) {
+    return TvPicture(true, dpr);
 }
 
-QPixmap HelpPicture() {
-    return Cached(QStringLiteral("vk-help"), 38, 40, [](QPainter& p) {
+QPixmap HelpPicture(qreal dpr) {
+    return Cached(QStringLiteral("help"), {38, 40}, {}, dpr, [](QPainter& p) {
         Disc(p, QRectF(3.5, 4.5, 31, 31), QColor(230, 160, 0));
         QuestionMark(p, QRectF(12, 10, 14, 20), Qt::white, 4);
     });
 }
 
-QPixmap SettingsPicture() {
-    return Cached(QStringLiteral("vk-settings"), 38, 40, [](QPainter& p) {
+QPixmap SettingsPicture(qreal dpr) {
+    return Cached(QStringLiteral("settings"), {38, 40}, {}, dpr, [](QPainter& p) {
         // A gear: a toothed wheel around a hole.
         const QPointF c(19, 20);
         QPainterPath gear;
@@ -197,8 +206,8 @@ QPixmap SettingsPicture() {
     });
 }
 
-QPixmap InfoPicture() {
-    return Cached(QStringLiteral("vk-info"), 38, 40, [](QPainter& p) {
+QPixmap InfoPicture(qreal dpr) {
+    return Cached(QStringLiteral("info"), {38, 40}, {}, dpr, [](QPainter& p) {
         Disc(p, QRectF(3.5, 4.5, 31, 31), QColor(30, 90, 210));
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::white);
@@ -207,8 +216,8 @@ QPixmap InfoPicture() {
     });
 }
 
-QPixmap QuestionPicture() {
-    return Cached(QStringLiteral("vk-question"), 32, 32, [](QPainter& p) {
+QPixmap QuestionPicture(qreal dpr) {
+    return Cached(QStringLiteral("question"), {32, 32}, {}, dpr, [](QPainter& p) {
         Disc(p, QRectF(1.5, 1.5, 29, 29), QColor(30, 90, 210));
         QuestionMark(p, QRectF(10, 6, 12, 20), Qt::white, 3.5);
     });
@@ -370,7 +379,7 @@ void DrawClear(QPainter& p) {
 
 } // namespace
 
-QPixmap ToolPicture(const QString& name) {
+QPixmap ToolPicture(const QString& name, qreal dpr, QSize size) {
     void (*draw)(QPainter&) = nullptr;
     if (name == "load")
         draw = DrawLoad;
@@ -386,10 +395,136 @@ QPixmap ToolPicture(const QString& name) {
         draw = DrawPrint;
     else if (name == "clear")
         draw = DrawClear;
-    return Cached(QStringLiteral("vk-tool-") + name, 32, 32, [draw](QPainter& p) {
+    return Cached(QStringLiteral("tool-") + name, {32, 32}, size, dpr, [draw](QPainter& p) {
         if (draw)
             draw(p);
     });
+}
+
+namespace {
+
+// An icon that draws its picture for every size and device pixel ratio asked of it, so a
+// tool button or the window icon is as sharp on a 2x screen as on a 1x one.
+class PictureIconEngine final : public QIconEngine {
+public:
+    // `draw` gives the picture in device pixels at the ratio.
+    using Draw = std::function<QPixmap(QSize devicePixels, qreal dpr)>;
+    PictureIconEngine(QString name, Draw draw) : name_(std::move(name)), draw_(std::move(draw)) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+    // Qt asks with the size in device pixels and the ratio they are for.
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override {
+        if (size.isEmpty())
+            return {};
+        QPixmap pm = draw_(size, scale > 0 ? scale : 1.0);
+        if (mode == QIcon::Disabled) {
+            QStyleOption opt;
+            opt.palette = QApplication::palette();
+            const qreal dpr = pm.devicePixelRatio();
+            pm = QApplication::style()->generatedIconPixmap(QIcon::Disabled, pm, &opt);
+            pm.setDevicePixelRatio(dpr);
+        }
+        return pm;
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        painter->drawPixmap(rect, scaledPixmap(rect.size() * dpr, mode, state, dpr));
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+    QIconEngine* clone() const override { return new PictureIconEngine(name_, draw_); }
+    QString key() const override { return QStringLiteral("vk-picture"); }
+    QString iconName() override { return name_; }
+
+private:
+    QString name_;
+    Draw draw_;
+};
+
+} // namespace
+
+QIcon ToolIcon(const QString& name) {
+    return QIcon(new PictureIconEngine(name, [name](QSize px, qreal dpr) {
+        return ToolPicture(name, dpr, QSize(qRound(px.width() / dpr), qRound(px.height() / dpr)));
+    }));
+}
+
+QIcon ApplicationIcon() {
+    return QIcon(new PictureIconEngine(QStringLiteral("velkoran"), [](QSize px, qreal dpr) {
+        const QString key = QStringLiteral("vk-app-%1x%2").arg(px.width()).arg(px.height());
+        QPixmap pm;
+        if (!QPixmapCache::find(key, &pm)) {
+            static QSvgRenderer svg(QStringLiteral(":/velkoran/velkoran.svg"));
+            pm = QPixmap(px);
+            pm.fill(Qt::transparent);
+            QPainter p(&pm);
+            svg.render(&p, QRectF(QPointF(0, 0), QSizeF(px)));
+            p.end();
+            QPixmapCache::insert(key, pm);
+        }
+        pm.setDevicePixelRatio(dpr);
+        return pm;
+    }));
+}
+
+QPixmap FourStates(const QPixmap& up) {
+    // Up, disabled (grey), down (darker), hot (brighter), side by side.
+    const QImage base = up.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int w = base.width(), h = base.height();
+    QImage strip(w * 4, h, QImage::Format_ARGB32_Premultiplied);
+    strip.fill(Qt::transparent);
+    for (int y = 0; y < h; ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(base.constScanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(strip.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const QColor c = QColor::fromRgba(qUnpremultiply(in[x]));
+            const int a = c.alpha();
+            const int g = 128 + qGray(c.rgb()) / 2;
+            const QColor states[4] = {c, QColor(g, g, g, a), c.darker(125), c.lighter(118)};
+            for (int s = 0; s < 4; ++s) {
+                QColor k = states[s];
+                k.setAlpha(a);
+                out[s * w + x] = qPremultiply(k.rgba());
+            }
+        }
+    }
+    QPixmap pm = QPixmap::fromImage(strip);
+    pm.setDevicePixelRatio(up.devicePixelRatio());
+    return pm;
+}
+
+TImage::TImage(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void TImage::setPicture(Source source) {
+    source_ = std::move(source);
+    pixmap_ = QPixmap();
+    update();
+}
+
+QPixmap TImage::shownPixmap() {
+    const qreal dpr = devicePixelRatioF();
+    if (source_ && (pixmap_.isNull() || pixmap_.devicePixelRatio() != dpr ||
+                    pixmap_.deviceIndependentSize().toSize() != size()))
+        pixmap_ = source_(size(), dpr);
+    return pixmap_;
+}
+
+void TImage::paintEvent(QPaintEvent*) {
+    const QPixmap pm = shownPixmap();
+    if (pm.isNull())
+        return;
+    QPainter p(this);
+    p.drawPixmap(QRectF(rect()), pm, QRectF(pm.rect()));
+}
+
+void TImage::mouseReleaseEvent(QMouseEvent* e) {
+    QWidget::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && onClick)
+        onClick();
 }
 
 } // namespace vk

@@ -6,71 +6,9 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
-#include <QPainter>
-#include <QPixmap>
 #include <QToolButton>
 
 namespace vk {
-
-namespace {
-
-enum IconKind { kOpen, kSave, kExcel, kInet, kNext, kPrint, kClear };
-
-// Plain symbols drawn at run time; the pictures themselves are ours to choose.
-QIcon makeIcon(int kind) {
-    QPixmap pm(24, 24);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(40, 40, 40), 1.5));
-    switch (kind) {
-    case kOpen:
-        p.setBrush(QColor(240, 200, 80));
-        p.drawRect(3, 8, 18, 12);
-        p.drawRect(3, 5, 8, 3);
-        break;
-    case kSave:
-        p.setBrush(QColor(70, 110, 200));
-        p.drawRect(4, 4, 16, 16);
-        p.setBrush(Qt::white);
-        p.drawRect(7, 4, 10, 6);
-        break;
-    case kExcel:
-        p.setBrush(QColor(40, 150, 70));
-        p.drawRect(4, 4, 16, 16);
-        p.setPen(QPen(Qt::white, 2));
-        p.drawLine(8, 8, 16, 16);
-        p.drawLine(16, 8, 8, 16);
-        break;
-    case kInet:
-        p.setBrush(QColor(120, 180, 240));
-        p.drawEllipse(4, 4, 16, 16);
-        p.drawLine(4, 12, 20, 12);
-        p.drawEllipse(9, 4, 6, 16);
-        break;
-    case kNext:
-        p.setBrush(QColor(40, 160, 60));
-        p.drawPolygon(QPolygon({QPoint(5, 8), QPoint(13, 8), QPoint(13, 4), QPoint(20, 12),
-                                QPoint(13, 20), QPoint(13, 16), QPoint(5, 16)}));
-        break;
-    case kPrint:
-        p.setBrush(Qt::white);
-        p.drawRect(7, 3, 10, 7);
-        p.setBrush(QColor(150, 150, 150));
-        p.drawRect(3, 10, 18, 8);
-        p.setBrush(Qt::white);
-        p.drawRect(7, 15, 10, 6);
-        break;
-    case kClear:
-        p.setPen(QPen(QColor(200, 30, 30), 3));
-        p.drawLine(6, 6, 18, 18);
-        p.drawLine(18, 6, 6, 18);
-        break;
-    }
-    return QIcon(pm);
-}
-
-} // namespace
 
 ProtocolPanel::ProtocolPanel(Protocol& protocol, FileChooser* chooser, QWidget* parent)
     : QObject(parent), protocol_(protocol), chooser_(chooser),
@@ -91,14 +29,13 @@ ProtocolPanel::ProtocolPanel(Protocol& protocol, FileChooser* chooser, QWidget* 
     caption->setGeometry(0, 0, 351, 43);
     caption->lower();
 
-    QToolButton* sbLoad = makeButton("sbLoad", 1, QStringLiteral("Öffnen"), kOpen);
-    QToolButton* sbSave = makeButton("sbSave", 37, QStringLiteral("Speichern unter..."), kSave);
-    QToolButton* sbExcel = makeButton("sbExcel", 73, QStringLiteral("Datei in MS Excel"), kExcel);
-    QToolButton* sbInet = makeButton("sbInet", 108, QStringLiteral("Als Webseite"), kInet);
-    QToolButton* sbNextKrug =
-        makeButton("sbNextKrug", 242, QStringLiteral("Folgenden Rennen"), kNext);
-    QToolButton* sbPrint = makeButton("sbPrint", 278, QStringLiteral("Drucken"), kPrint);
-    QToolButton* sbCLS = makeButton("sbCLS", 314, QStringLiteral("Löschen (F8)"), kClear);
+    QToolButton* sbLoad = makeButton("sbLoad", 1, QStringLiteral("Öffnen"));
+    QToolButton* sbSave = makeButton("sbSave", 37, QStringLiteral("Speichern unter..."));
+    QToolButton* sbExcel = makeButton("sbExcel", 73, QStringLiteral("Datei in MS Excel"));
+    QToolButton* sbInet = makeButton("sbInet", 108, QStringLiteral("Als Webseite"));
+    QToolButton* sbNextKrug = makeButton("sbNextKrug", 242, QStringLiteral("Folgenden Rennen"));
+    QToolButton* sbPrint = makeButton("sbPrint", 278, QStringLiteral("Drucken"));
+    QToolButton* sbCLS = makeButton("sbCLS", 314, QStringLiteral("Löschen (F8)"));
     sbPrint->setProperty("tag", 1);
     connect(sbLoad, &QToolButton::clicked, this, &ProtocolPanel::sbLoadClick);
     connect(sbSave, &QToolButton::clicked, this, &ProtocolPanel::sbSaveClick);
@@ -194,23 +131,6 @@ ProtocolPanel::ProtocolPanel(Protocol& protocol, FileChooser* chooser, QWidget* 
         popup_->popup(grid_->viewport()->mapToGlobal(pos));
     });
 
-    auto menuAction = [this](const char* name, const QString& caption, const QKeySequence& key) {
-        auto* a = new QAction(caption, this);
-        a->setObjectName(QString::fromLatin1(name));
-        a->setShortcut(key);
-        // Shortcuts work while the tool bar is shown, whether or not a menu holds them.
-        toolBar_->addAction(a);
-        menuActions_.push_back(a);
-        return a;
-    };
-    connect(menuAction("New1", QStringLiteral("New"), QKeySequence()), &QAction::triggered, this,
-            &ProtocolPanel::sbCLSClick);
-    connect(menuAction("Zeileentfernen1", QStringLiteral("Zeile entfernen"),
-                       QKeySequence(Qt::CTRL | Qt::Key_0)),
-            &QAction::triggered, this, &ProtocolPanel::Erase1Click);
-    connect(menuAction("Neu1", QStringLiteral("Neue zeile"), QKeySequence(Qt::CTRL | Qt::Key_N)),
-            &QAction::triggered, this, &ProtocolPanel::Neuezeile1Click);
-
     // The main window may destroy the Protocol before its child widgets: the callbacks
     // check that the panel is still there, and the destructor leaves the Protocol alone.
     const QPointer<ProtocolPanel> self(this);
@@ -260,13 +180,11 @@ void ProtocolPanel::setProtocolButtons(bool on) {
             b->setEnabled(on);
 }
 
-QToolButton* ProtocolPanel::makeButton(const char* name, int left, const QString& hint, int kind) {
+QToolButton* ProtocolPanel::makeButton(const char* name, int left, const QString& hint) {
     auto* b = new QToolButton(toolBar_);
     b->setObjectName(QString::fromLatin1(name));
     b->setGeometry(left, 2, 36, 39);
     b->setToolTip(hint);
-    b->setIcon(makeIcon(kind));
-    b->setIconSize(QSize(24, 24));
     b->setAutoRaise(true);
     b->setFocusPolicy(Qt::NoFocus);
     return b;
@@ -280,9 +198,6 @@ QAction* ProtocolPanel::action(const QString& name) const {
     if (!popup_)
         return nullptr;
     for (QAction* a : popup_->actions())
-        if (a->objectName() == name)
-            return a;
-    for (QAction* a : menuActions_)
         if (a->objectName() == name)
             return a;
     return nullptr;

@@ -19,10 +19,11 @@ class QWidget;
 namespace vk {
 
 // The protocol part of the main window: the tool bar Panel4 with its seven buttons, the grid
-// SortGrid1 bound to the Protocol, the context menu PopupMenuProtokol and the hidden-menu
-// actions New1, Zeileentfernen1 and Neu1. The main window constructs it and places
-// toolBar() and grid(); everything else is wired here. The panel may be destroyed before or
-// after the Protocol and its CellTable (children of a window die after its members).
+// SortGrid1 bound to the Protocol and the context menu PopupMenuProtokol. The main window
+// constructs it, places toolBar() and grid(), gives the buttons their pictures and binds its
+// keys (New1, Zeileentfernen1, Neu1) to the slots below; everything else is wired here. The panel
+// may be destroyed before or after the Protocol and its CellTable (children of a window die after
+// its members).
 class ProtocolPanel : public QObject {
     Q_OBJECT
 
@@ -39,8 +40,6 @@ public:
     QWidget* toolBar() const { return toolBar_.data(); }
     TSortGrid* grid() const { return grid_.data(); }
     QMenu* popupMenu() const { return popup_.data(); }
-    // New1, Zeileentfernen1, Neu1, for the main window's hidden menu.
-    QList<QAction*> menuActions() const { return menuActions_; }
     // A tool button or action by object name ("sbSave", "Joker1", ...); null when unknown.
     QToolButton* button(const QString& name) const;
     QAction* action(const QString& name) const;
@@ -91,7 +90,7 @@ signals:
 private:
     void syncView();
     void setProtocolButtons(bool on);
-    QToolButton* makeButton(const char* name, int left, const QString& hint, int kind);
+    QToolButton* makeButton(const char* name, int left, const QString& hint);
 
     Protocol& protocol_;
     Dialogs* dialogs_ = nullptr;
@@ -100,7 +99,6 @@ private:
     QPointer<QWidget> toolBar_;
     QPointer<TSortGrid> grid_;
     QPointer<QMenu> popup_;
-    QList<QAction*> menuActions_;
     std::string folder_;
     std::function<std::chrono::system_clock::time_point()> clock_;
     bool syncing_ = false;

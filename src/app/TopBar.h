@@ -1,0 +1,11 @@
+#pragma once
+
+namespace vk {
+
+class TFormMain;
+
+// The top bar Panel1: the picture buttons bHelp, bCFG and bInfo, the maker's logo with its
+// shadow, the title field eTitle and the date panel PanelDate with its timer.
+void BuildTopBar(TFormMain& window);
+
+} // namespace vk
