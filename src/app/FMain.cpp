@@ -90,7 +90,11 @@ TFormMain::TFormMain(Options options)
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     setCentralWidget(central);
-    setStyleSheet(QStringLiteral("QMainWindow { background: #a6caf0; }"));
+    // Sky blue by the palette, not a style sheet: a style sheet would stop the fonts of the
+    // bars and panels from reaching their controls.
+    QPalette sky = palette();
+    sky.setColor(QPalette::Window, QColor(0xa6, 0xca, 0xf0));
+    setPalette(sky);
 
     BuildTopBar(*this);
     column->addWidget(Panel1);

@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
@@ -125,19 +126,21 @@ void buildProtocolToolBar(TFormMain& w) {
 }
 
 void buildImitationPanel(TFormMain& w) {
-    w.PanelImit = new QWidget(w.PanelLeft);
-    QWidget* panel = w.PanelImit;
+    auto* panel = new QFrame(w.PanelLeft);
+    w.PanelImit = panel;
     panel->setObjectName("PanelImit");
     panel->setToolTip(QStringLiteral("Lichtschranken Imitation"));
-    panel->setAttribute(Qt::WA_StyledBackground);
     // Lowered bevel on the active-caption colour.
-    panel->setStyleSheet(QStringLiteral(
-        "#PanelImit { background: #0054e3; border: 1px solid; border-color: #002a72 #8fb1f0 "
-        "#8fb1f0 #002a72; }"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setAutoFillBackground(true);
+    QPalette pal = panel->palette();
+    pal.setColor(QPalette::Window, QColor(0x00, 0x54, 0xe3));
+    pal.setColor(QPalette::WindowText, Qt::white);
+    panel->setPalette(pal);
     auto* caption = new QLabel(QStringLiteral("LS IMIT"), panel);
     caption->setObjectName("LabelImit");
     caption->setFont(arialBold(24));
-    caption->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    caption->adjustSize();
     caption->move(56, 6);
 
     RaceControl& rc = w.race();

@@ -48,6 +48,12 @@ TLbSpeedButton* pictureButton(QWidget* parent, const char* name, const QString& 
     return b;
 }
 
+void setTextColor(QLabel* l, const QColor& c) {
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, c);
+    l->setPalette(pal);
+}
+
 void buildLogo(TFormMain& w) {
     // The maker's brand word: red and green letters over a black copy two pixels down and
     // right, then a blue suffix on the same baseline.
@@ -55,7 +61,7 @@ void buildLogo(TFormMain& w) {
     auto* shadow = new QLabel(word, w.Panel1);
     shadow->setObjectName("LabelLogoShadow");
     shadow->setFont(arial(27, true));
-    shadow->setStyleSheet(QStringLiteral("color: black; background: transparent;"));
+    setTextColor(shadow, Qt::black);
     shadow->adjustSize();
     shadow->move(117, 4);
     auto* logo = new ClickLabel(w.Panel1);
@@ -64,7 +70,6 @@ void buildLogo(TFormMain& w) {
     logo->setText(QStringLiteral("<span style='color:#ff0000'>Quor</span>"
                                  "<span style='color:#00a000'>vane</span>"));
     logo->setFont(arial(27, true));
-    logo->setStyleSheet(QStringLiteral("background: transparent;"));
     logo->adjustSize();
     logo->move(115, 2);
     logo->setCursor(Qt::PointingHandCursor);
@@ -72,7 +77,7 @@ void buildLogo(TFormMain& w) {
     auto* suffix = new QLabel(QStringLiteral(".de"), w.Panel1);
     suffix->setObjectName("LabelLogoSuffix");
     suffix->setFont(arial(19, true));
-    suffix->setStyleSheet(QStringLiteral("color: #0000ff; background: transparent;"));
+    setTextColor(suffix, Qt::blue);
     suffix->adjustSize();
     const QFontMetrics big(logo->font()), small(suffix->font());
     suffix->move(logo->x() + big.horizontalAdvance(word) + 1,

@@ -34,6 +34,34 @@ std::string ShortenHeader(const std::string& text, int maxWidth, const TextWidth
     return shortened(lo);
 }
 
+int CellTextLeft(TAlignment a, int w, int tw) {
+    switch (a) {
+    case taLeftJustify:
+        return 2;
+    case taRightJustify:
+        return w - tw - 2;
+    case taCenter:
+        return (w - tw) / 2;
+    }
+    return 2;
+}
+
+int CellTextTop(TVertAlignment a, int h, int th) {
+    switch (a) {
+    case taTopJustify:
+        return 2;
+    case taBottomJustify:
+        return h - th - 3;
+    case taMiddle:
+        return (h - th) / 2;
+    }
+    return 2;
+}
+
+int CellWidthFor(int tw) {
+    return tw + 2;
+}
+
 int HeaderRoom(int columnWidth, bool sortedColumn) {
     return columnWidth - 1 - (sortedColumn ? 12 : 0);
 }

@@ -45,6 +45,14 @@ std::string ShortenHeader(const std::string& text, int maxWidth, const TextWidth
 // The room a header text has in a column: width - 1, and 12 less for the sort column.
 int HeaderRoom(int columnWidth, bool sortedColumn);
 
+// Where a cell's text starts inside a cell of w x h (the cell without its grid line), for a
+// text of tw x th: 2 from the left, 2 from the right or centred; 2 from the top, 3 from the
+// bottom or centred (integer halves). The text is drawn whole, clipped to the cell.
+int CellTextLeft(TAlignment a, int w, int tw);
+int CellTextTop(TVertAlignment a, int h, int th);
+// The narrowest cell that shows a text of width tw whole: room for the 2-pixel side offset.
+int CellWidthFor(int tw);
+
 struct GridCell {
     int col = 0;
     int row = 1;

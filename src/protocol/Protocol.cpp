@@ -1,5 +1,6 @@
 #include "protocol/Protocol.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <exception>
@@ -9,13 +10,16 @@ namespace vk {
 const std::array<const char*, 11> ProtocolHeaders = {"Nr.",  "Name", "Vorname", "Kl.", "RZ",   "ZZ",
                                                      "Km/h", "FZ",   "Geszeit", "Win", "Platz"};
 
-std::array<int, 11> ProtocolColumnWidths(int clientWidth) {
+std::array<int, 11> ProtocolColumnWidths(int clientWidth, const std::array<int, 11>& atLeast) {
     std::array<int, 11> w{40, 0, 90, 30, 40, 60, 60, 60, 60, 30, -1};
+    for (size_t c = 4; c <= 9; ++c)
+        w[c] = std::max(w[c], std::min(atLeast[c], kResultColumnMaxWidth));
     int others = 0;
     for (size_t c = 0; c < w.size(); ++c)
         if (c != 1)
             others += w[c];
-    w[1] = clientWidth - others - static_cast<int>(w.size());
+    // Never below 0: a negative width would hide the names.
+    w[1] = std::max(0, clientWidth - others - static_cast<int>(w.size()));
     const int sum = w[1] + w[2];
     if (sum > 270) {
         w[1] = (sum / 3) * 2;

@@ -24,6 +24,7 @@ ProtocolPanel::ProtocolPanel(Protocol& protocol, FileChooser* chooser, QWidget* 
     auto* caption = new QLabel(QStringLiteral("       Protokoll"), toolBar_);
     QFont cf(QStringLiteral("MS Sans Serif"));
     cf.setPixelSize(19);
+    cf.setBold(false);
     caption->setFont(cf);
     caption->setAlignment(Qt::AlignCenter);
     caption->setGeometry(0, 0, 351, 43);
@@ -92,6 +93,22 @@ ProtocolPanel::ProtocolPanel(Protocol& protocol, FileChooser* chooser, QWidget* 
             protocol_.CellEdited(col, row);
     };
     grid_->onResized = [this] { applyColumnWidths(); };
+    // A result that does not fit its column widens the column once the paint is over.
+    grid_->onTextTooWide = [this](int col, int, int needed) {
+        if (col < 4 || col > 9 || needed <= resultWidths_[static_cast<size_t>(col)])
+            return;
+        resultWidths_[static_cast<size_t>(col)] = needed;
+        if (!refitQueued_) {
+            refitQueued_ = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    refitQueued_ = false;
+                    applyColumnWidths();
+                },
+                Qt::QueuedConnection);
+        }
+    };
 
     popup_ = new QMenu(grid_);
     popup_->setObjectName(QStringLiteral("PopupMenuProtokol"));
@@ -171,6 +188,7 @@ ProtocolPanel::~ProtocolPanel() {
         grid_->onSetComboBox = nullptr;
         grid_->onCellEdited = nullptr;
         grid_->onResized = nullptr;
+        grid_->onTextTooWide = nullptr;
     }
 }
 
@@ -212,7 +230,7 @@ void ProtocolPanel::setKlassSortEnabled(bool on) {
 void ProtocolPanel::applyColumnWidths() {
     if (!grid_)
         return;
-    const auto widths = ProtocolColumnWidths(grid_->viewport()->width());
+    const auto widths = ProtocolColumnWidths(grid_->viewport()->width(), resultWidths_);
     for (int c = 0; c < static_cast<int>(widths.size()) && c < grid_->table().ColCount(); ++c)
         grid_->setColWidth(c, widths[static_cast<size_t>(c)]);
 }

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <array>
 #include <chrono>
 #include <functional>
 
@@ -103,6 +104,9 @@ private:
     std::function<std::chrono::system_clock::time_point()> clock_;
     bool syncing_ = false;
     bool klassSortEnabled_ = false;
+    // Widths the result columns need for the widest text painted so far.
+    std::array<int, 11> resultWidths_{};
+    bool refitQueued_ = false;
 };
 
 } // namespace vk

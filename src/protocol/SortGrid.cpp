@@ -189,11 +189,17 @@ void TSortGrid::setColWidth(int col, int width) {
         return;
     }
     setColumnHidden(col, false);
-    setColumnWidth(col, width);
+    // The width is the cell's; the grid line right of it comes on top, as the resize rule
+    // counts it.
+    setColumnWidth(col, width + gridLineWidth());
 }
 
 int TSortGrid::colWidth(int col) const {
-    return isColumnHidden(col) ? -1 : columnWidth(col);
+    return isColumnHidden(col) ? -1 : columnWidth(col) - gridLineWidth();
+}
+
+int TSortGrid::gridLineWidth() const {
+    return showGrid() ? 1 : 0;
 }
 
 CellFormat TSortGrid::cellFormat(int col, int row, int state) const {

@@ -66,6 +66,7 @@ public:
     // -1 hides the column.
     void setColWidth(int col, int width);
     int colWidth(int col) const;
+    int gridLineWidth() const;
     int visibleDataRows() const;
     int firstVisibleRow() const;
 
@@ -102,6 +103,9 @@ public:
     // The operator changed a cell's text (editor, drop-down list or check box).
     std::function<void(int col, int row)> onCellEdited;
     std::function<void()> onResized;
+    // A cell's text is wider than its cell (neededWidth would show it whole). Asked while
+    // the cell is painted: the owner may widen the column later, never from inside.
+    std::function<void(int col, int row, int neededWidth)> onTextTooWide;
 
     // Commits and closes an open in-place editor (row commands do this first).
     void commitEditor();

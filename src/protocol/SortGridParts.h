@@ -256,8 +256,18 @@ public:
         if (grid_->currentIndex() == index && grid_->hasFocus())
             state |= kCellFocused;
         const CellFormat f = grid_->cellFormat(col, row, state);
-        QStyledItemDelegate::paint(p, option, index);
+        // The style draws the cell's ground, selection and focus; the text follows the grid's
+        // own offsets and is never elided (a time must be read whole).
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QString text = opt.text;
+        opt.text.clear();
+        const QWidget* view = opt.widget;
+        QStyle* style = view ? view->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, p, view);
         const QRect r = option.rect;
+        if (!text.isEmpty())
+            paintText(p, opt, r, f, col, row, text);
         const bool currentRow = grid_->currentIndex().row() == index.row();
         const bool currentCell = grid_->currentIndex() == index;
         if (f.CheckBox) {
@@ -294,6 +304,25 @@ public:
             p->drawLine(r.bottomLeft(), r.bottomRight());
             p->drawLine(r.topRight(), r.bottomRight());
         }
+    }
+
+    void paintText(QPainter* p, const QStyleOptionViewItem& opt, const QRect& r,
+                   const CellFormat& f, int col, int row, const QString& text) const {
+        const QFontMetrics fm(opt.font);
+        const int tw = fm.horizontalAdvance(text);
+        if (CellWidthFor(tw) > r.width() && grid_->onTextTooWide)
+            grid_->onTextTooWide(col, row, CellWidthFor(tw));
+        const int x = r.left() + CellTextLeft(f.AlignmentHorz, r.width(), tw);
+        const int y = r.top() + CellTextTop(f.AlignmentVert, r.height(), fm.height());
+        const bool selected = opt.state & QStyle::State_Selected;
+        const QPalette::ColorGroup group =
+            (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+        p->save();
+        p->setClipRect(r);
+        p->setFont(opt.font);
+        p->setPen(opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        p->drawText(QPoint(x, y + fm.ascent()), text);
+        p->restore();
     }
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,

@@ -70,6 +70,7 @@ private slots:
         QVERIFY(w.ImageTVEin->isVisible());
         QCOMPARE(m.screen(), screen(1));
         QCOMPARE(m.geometry(), screen(1)->geometry());
+        QTest::qWait(50); // the window system's activations arrive late
         QTRY_COMPARE(QApplication::activeWindow(), &w); // the operator keeps typing there
         key(&m, Qt::Key_Escape);                        // on a TV Escape does nothing
         QVERIFY(m.isVisible());
@@ -99,6 +100,22 @@ private slots:
         emit qGuiApp->screenRemoved(screen(1));
         QVERIFY(!m.isVisible());
         QVERIFY(!w.ImageTVEin->isVisible());
+    }
+
+    void ctrlMOnAnotherScreenLeavesTheKeysWithTheRaceControl() {
+        TFormMain& w = start();
+        TFormMonitor2& m = monitor();
+        w.settings().MonitorIndex = 2;
+        key(&w, Qt::Key_M, Qt::ControlModifier);
+        QVERIFY(m.isVisible());
+        QCOMPARE(m.screen(), screen(2));
+        QTest::qWait(50); // the window system's activations arrive late
+        QTRY_COMPARE(QApplication::activeWindow(), &w);
+        // The next F-key goes where the keyboard is: still the race control.
+        key(QApplication::activeWindow(), Qt::Key_F5);
+        QVERIFY(w.race().FrameT1.clockRunning());
+        key(QApplication::activeWindow(), Qt::Key_M, Qt::ControlModifier);
+        QVERIFY(!m.isVisible());
     }
 
     void labelsAndDigitsFollowTheLanes() {

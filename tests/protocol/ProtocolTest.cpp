@@ -51,6 +51,17 @@ TEST(ProtocolColumns, HeadersAndWidthsOfTheResizeRule) {
     const auto n = ProtocolColumnWidths(600);
     EXPECT_EQ(n[1], 600 - 469 - 11);
     EXPECT_EQ(n[2], 90);
+    // A result that does not fit widens its column (up to a limit) at the names' cost; a
+    // grid too narrow for all leaves the names at 0, never hidden.
+    std::array<int, 11> need{};
+    need[4] = 47;
+    need[6] = 900;
+    const auto r = ProtocolColumnWidths(788, need);
+    EXPECT_EQ(r[4], 47);
+    EXPECT_EQ(r[6], kResultColumnMaxWidth);
+    EXPECT_EQ(r[5], 60);
+    EXPECT_EQ(r[1] + r[2], 398 - 7 - (kResultColumnMaxWidth - 60));
+    EXPECT_EQ(ProtocolColumnWidths(300)[1], 0);
 }
 
 TEST_F(ProtocolFixture, StartsWithHeadersInBrowseModeAndDisabledButtons) {
