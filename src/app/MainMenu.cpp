@@ -15,25 +15,6 @@ namespace {
 
 constexpr QKeyCombination kNoKey{Qt::Key_unknown};
 
-Command* startCommand(RaceControl& rc) {
-    return &rc.mStart;
-}
-Command* falseStart1(RaceControl& rc) {
-    return &rc.mFehlstart1;
-}
-Command* falseStart2(RaceControl& rc) {
-    return &rc.mFehlstart2;
-}
-Command* stop1(RaceControl& rc) {
-    return &rc.mStop1;
-}
-Command* stop2(RaceControl& rc) {
-    return &rc.mStop2;
-}
-Command* resetCommand(RaceControl& rc) {
-    return &rc.mReset;
-}
-
 // Shared handlers act on the tag of the entry that called them.
 void mStartClick(TFormMain& w, int) {
     w.race().mStart.click();
@@ -92,12 +73,18 @@ const std::vector<MenuEntry>& MainMenuEntries() {
         Qt::Key_F8, Qt::Key_F9, Qt::Key_F10, Qt::Key_F11, Qt::Key_F12, Qt::CTRL, Qt::ALT;
     static const std::vector<MenuEntry> entries = {
         // name, caption, key, tag, enabled at start, runs, mirrors
-        {"mStart", "Start", Key_F5, 0, true, mStartClick, startCommand},
-        {"mFehlstart1", "Fehlstart 1", Key_F6, 1, false, bFehlStartClick, falseStart1},
-        {"mFehlstart2", "Fehlstart 2", CTRL | Key_F6, 2, false, bFehlStartClick, falseStart2},
-        {"mStop1", "Stopp 1", Key_F8, 1, false, mStopClick, stop1},
-        {"mStop2", "Stopp 2", Key_F9, 2, false, mStopClick, stop2},
-        {"mReset", "0,00", Key_F7, 0, false, mResetClick, resetCommand},
+        {"mStart", "Start", Key_F5, 0, true, mStartClick,
+         [](RaceControl& rc) { return &rc.mStart; }},
+        {"mFehlstart1", "Fehlstart 1", Key_F6, 1, false, bFehlStartClick,
+         [](RaceControl& rc) { return &rc.mFehlstart1; }},
+        {"mFehlstart2", "Fehlstart 2", CTRL | Key_F6, 2, false, bFehlStartClick,
+         [](RaceControl& rc) { return &rc.mFehlstart2; }},
+        {"mStop1", "Stopp 1", Key_F8, 1, false, mStopClick,
+         [](RaceControl& rc) { return &rc.mStop1; }},
+        {"mStop2", "Stopp 2", Key_F9, 2, false, mStopClick,
+         [](RaceControl& rc) { return &rc.mStop2; }},
+        {"mReset", "0,00", Key_F7, 0, false, mResetClick,
+         [](RaceControl& rc) { return &rc.mReset; }},
         {"mAvaria", "Unfall", Key_F4, 0, false, bAVARIAClick, nullptr},
         {nullptr, "-", kNoKey, 0, true, nullptr, nullptr},
         {"New1", "New", kNoKey, 0, true, sbCLSClick, nullptr},

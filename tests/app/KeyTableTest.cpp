@@ -20,12 +20,6 @@ using namespace vk;
 
 namespace {
 
-struct RecordingShell final : Shell {
-    void open(const std::string& target) override { opened.push_back(target); }
-    void print(const std::string&) override {}
-    std::vector<std::string> opened;
-};
-
 // What one key must do: the entry's start state, what the test prepares, and what shows
 // that the operation ran.
 struct KeyCase {
@@ -65,16 +59,10 @@ class KeyTableTest : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> dir;
     test::TestPlatform platform;
-    RecordingShell shell;
+    std::vector<std::string>& opened = platform.shell.opened;
 
     std::unique_ptr<Program> start() {
-        TFormMain::Options o = platform.options(dir->filePath("Velkoran").toStdString());
-        o.shell = &shell;
-        auto program = std::make_unique<Program>(o);
-        program->main().show();
-        program->main().activateWindow();
-        [[maybe_unused]] bool active = QTest::qWaitForWindowActive(&program->main());
-        return program;
+        return platform.start(dir->filePath("Velkoran").toStdString());
     }
 
     std::vector<KeyCase> cases() {
@@ -115,11 +103,11 @@ private:
              [](TFormMain&, Program& p) { return p.monitor().isVisible(); }},
             {"Hilfe1", true, nullptr,
              [this, help](TFormMain&, Program&) {
-                 return shell.opened.size() == 1 && shell.opened[0].ends_with(help);
+                 return opened.size() == 1 && opened[0].ends_with(help);
              }},
             {"mHilfe", true, nullptr,
              [this, help](TFormMain&, Program&) {
-                 return shell.opened.size() == 1 && shell.opened[0].ends_with(help);
+                 return opened.size() == 1 && opened[0].ends_with(help);
              }},
             {"EinstellunGen1", true,
              [](TFormMain& w) {
@@ -182,7 +170,7 @@ private slots:
         dir = std::make_unique<QTemporaryDir>(); // no backup of an earlier case
         platform.store = {};
         platform.dialogs = {};
-        shell.opened.clear();
+        opened.clear();
     }
 
     void everyKeyReachesItsOperation_data() {

@@ -57,13 +57,8 @@ private:
     std::unique_ptr<Program> program;
 
     TFormMain& start() {
-        program = std::make_unique<Program>(
-            platform.options(dir->filePath(QStringLiteral("Velkoran")).toStdString()));
-        TFormMain& w = program->main();
-        w.show();
-        w.activateWindow();
-        [[maybe_unused]] bool active = QTest::qWaitForWindowActive(&w);
-        return w;
+        program = platform.start(dir->filePath(QStringLiteral("Velkoran")).toStdString());
+        return program->main();
     }
     static QRect rect(const Rect& r) { return {r.left, r.top, r.width, r.height}; }
 

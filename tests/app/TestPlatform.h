@@ -1,9 +1,14 @@
 #pragma once
 #include "app/FMain.h"
+#include "app/Program.h"
 #include "config/MemorySettingsStore.h"
 #include "protocol/ScriptedFileChooser.h"
 #include "serial/FakeComDevice.h"
 #include "support/ManualClock.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <memory>
 
 namespace vk::test {
 
@@ -12,8 +17,9 @@ namespace vk::test {
 // shell that opens nothing, settings kept in memory and no port probed.
 struct TestPlatform {
     struct NoShell final : Shell {
-        void open(const std::string&) override {}
+        void open(const std::string& target) override { opened.push_back(target); }
         void print(const std::string&) override {}
+        std::vector<std::string> opened; // what was asked; nothing is opened
     };
     ScriptedDialogs dialogs;
     ScriptedFileChooser chooser;
@@ -31,6 +37,16 @@ struct TestPlatform {
         o.settingsStore = &store;
         o.probePorts = [](const ComPortMap&) { return 0u; };
         return o;
+    }
+
+    // The program's windows with the main window shown and active.
+    std::unique_ptr<Program> start(const std::string& executablePath) {
+        auto program = std::make_unique<Program>(options(executablePath));
+        program->main().show();
+        program->main().activateWindow();
+        for (QDeadlineTimer t(5000); !program->main().isActiveWindow() && !t.hasExpired();)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        return program;
     }
 };
 
