@@ -8,6 +8,8 @@
 #include <fcntl.h>
 #include <mutex>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <stdexcept>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -54,6 +56,18 @@ public:
         return 0;
     }
     int Wait(int, int) override {
+        // The stop signal stays pending until the thread blocks, as in the real wait, which
+        // the guard only interrupts once the thread sleeps in it.
+        struct Blocked {
+            sigset_t outside;
+            Blocked() {
+                sigset_t stop;
+                sigemptyset(&stop);
+                sigaddset(&stop, StopSignal());
+                pthread_sigmask(SIG_BLOCK, &stop, &outside);
+            }
+            ~Blocked() { pthread_sigmask(SIG_SETMASK, &outside, nullptr); }
+        } blocked;
         {
             std::lock_guard lock(m_);
             if (!hasWait)
@@ -77,7 +91,7 @@ public:
         struct pollfd p {
             pipe_[0], POLLIN, 0
         };
-        const int n = poll(&p, 1, -1);
+        const int n = ppoll(&p, 1, nullptr, &blocked.outside);
         const int e = errno;
         std::lock_guard lock(m_);
         inWait_ = false;
