@@ -367,10 +367,14 @@ BackupLocation ChooseBackupLocation(const std::string& programFolder, const std:
                                     const std::string& userDataFolder, FileIo& io) {
     const std::string name = title + "-Sicherungsdatei.txt";
     const std::string beside = JoinPath(programFolder, name);
-    if (userDataFolder.empty() || io.folderWritable(programFolder))
+    if (userDataFolder.empty())
         return {beside, beside};
     const std::string user = JoinPath(userDataFolder, name);
-    return {io.modifiedNs(beside) > io.modifiedNs(user) ? beside : user, user};
+    if (user == beside)
+        return {beside, beside};
+    const std::string write = io.folderWritable(programFolder) ? beside : user;
+    const std::string other = write == beside ? user : beside;
+    return {io.modifiedNs(other) > io.modifiedNs(write) ? other : write, write};
 }
 
 std::string DateStampName(std::chrono::system_clock::time_point now) {

@@ -82,9 +82,10 @@ std::string BackupFileName(const std::string& programFolder, const std::string& 
 std::string BackupFileName(const std::string& programFolder, const std::string& title,
                            const std::string& userDataFolder, FileIo& io);
 
-// Where the backup is read at start-up and written from then on. The program folder while it
-// is writable; otherwise the per-user folder is written, and the newer of the two existing
-// backups is read, so a backup beside a program whose folder became read-only is not hidden.
+// Where the backup is read at start-up and written from then on. The program folder is written
+// while it is writable, the per-user folder otherwise. The newer of the two existing backups is
+// read either way, so results written while the folder was read-only are not hidden once it is
+// writable again, nor the other way round.
 struct BackupLocation {
     std::string readPath;
     std::string writePath;

@@ -276,6 +276,8 @@ TEST_F(BackupFixture, AReadOnlyProgramFolderStillGivesItsBackupAndMovesOn) {
     std::filesystem::create_directories(io.folder);
     const std::string beside = dir.file("prog/Velkoran-Sicherungsdatei.txt");
     test::WriteBytes(beside, "Nr.\n4\tBesitz\n");
+    std::filesystem::last_write_time(beside, std::filesystem::file_time_type::clock::now() -
+                                                 std::chrono::hours(1));
     const BackupLocation at = ChooseBackupLocation(io.folder, "Velkoran", dir.file("user"), io);
     EXPECT_EQ(at.readPath, beside);
     EXPECT_EQ(at.writePath, dir.file("user/Velkoran-Sicherungsdatei.txt"));
@@ -287,9 +289,14 @@ TEST_F(BackupFixture, AReadOnlyProgramFolderStillGivesItsBackupAndMovesOn) {
     EXPECT_NE(s.status[0].find(at.writePath), std::string::npos);
     s.settle();
     EXPECT_NE(test::ReadBytes(at.writePath).find("4\tBesitz"), std::string::npos);
-    // From now on the newer backup in the user folder is the one read.
+    // From now on the newer backup in the user folder is the one read, also once the program
+    // folder is writable again; writing then goes back beside the program.
     EXPECT_EQ(ChooseBackupLocation(io.folder, "Velkoran", dir.file("user"), io).readPath,
               at.writePath);
+    const BackupLocation again =
+        ChooseBackupLocation(io.folder, "Velkoran", dir.file("user"), FileIo::system());
+    EXPECT_EQ(again.readPath, at.writePath);
+    EXPECT_EQ(again.writePath, beside);
 }
 
 TEST_F(BackupFixture, AFifoAsBackupDoesNotHangAndStaleTemporaryFilesGo) {
