@@ -48,10 +48,10 @@ constexpr char kMakerPage[] = "https://www.quorvane.de/software";
 
 class DesktopShell final : public Shell {
 public:
-    void open(const std::string& target) override {
+    bool open(const std::string& target) override {
         const QString t = QString::fromStdString(target);
-        QDesktopServices::openUrl(t.contains(QStringLiteral("://")) ? QUrl(t)
-                                                                    : QUrl::fromLocalFile(t));
+        return QDesktopServices::openUrl(
+            t.contains(QStringLiteral("://")) ? QUrl(t) : QUrl::fromLocalFile(t));
     }
     void print(const std::string& page) override {
         PrintPageWithDialog(page, QApplication::activeWindow());
@@ -355,7 +355,8 @@ void TFormMain::bInfoClick() {
 }
 
 void TFormMain::ImageDEClick() {
-    shell_->open(kMakerPage);
+    if (!shell_->open(kMakerPage))
+        dialogs_->errorReport(std::string("Die Seite kann nicht geöffnet werden: ") + kMakerPage);
 }
 
 void TFormMain::bCFGClick() {

@@ -30,7 +30,8 @@ namespace vk {
 class Shell {
 public:
     virtual ~Shell() = default;
-    virtual void open(const std::string& pathOrUrl) = 0;
+    // False when no application could be started for it.
+    virtual bool open(const std::string& pathOrUrl) = 0;
     virtual void print(const std::string& pagePath) = 0;
 };
 

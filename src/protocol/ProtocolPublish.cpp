@@ -94,6 +94,12 @@ ProtocolPublisher::ProtocolPublisher(Protocol& protocol, Dialogs& dialogs, Shell
     : clock([] { return std::chrono::system_clock::now(); }), protocol_(protocol),
       dialogs_(dialogs), shell_(shell), places_(std::move(places)) {}
 
+// The file is written either way; without an application for it the operator learns where.
+void ProtocolPublisher::openOrSay(const std::string& file) {
+    if (!shell_.open(file))
+        dialogs_.errorReport("Kein Programm zum Öffnen gefunden. Die Datei liegt hier: " + file);
+}
+
 bool ProtocolPublisher::WriteProtocolPage(const std::string& path) {
     if (!vk::WriteProtocolPage(protocol_.table(), places_.appTitle, path, protocol_.fileIo())) {
         dialogs_.errorReport("Der Schreibfehler der Datei: " + path);
@@ -108,7 +114,7 @@ void ProtocolPublisher::sbInetClick(int tag) {
     if (!WriteProtocolPage(page))
         return;
     if (tag == 0)
-        shell_.open(page);
+        openOrSay(page);
     else if (tag == 1)
         shell_.print(page);
 }
@@ -130,7 +136,7 @@ bool ProtocolPublisher::ExportExcel(const std::string& path) {
         return false;
     }
     if (path.empty())
-        shell_.open(target);
+        openOrSay(target);
     else
         protocol_.statusText("Gespeichert: " + target);
     return true;

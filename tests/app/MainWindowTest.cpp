@@ -27,7 +27,10 @@
 using namespace vk;
 
 struct RecordingShell final : Shell {
-    void open(const std::string& target) override { opened.push_back(target); }
+    bool open(const std::string& target) override {
+        opened.push_back(target);
+        return true;
+    }
     void print(const std::string& page) override { printed.push_back(page); }
     std::vector<std::string> opened, printed;
 };

@@ -41,7 +41,7 @@ struct PortAwareDialogs final : Dialogs {
 };
 
 struct NoShell final : Shell {
-    void open(const std::string&) override {}
+    bool open(const std::string&) override { return true; }
     void print(const std::string&) override {}
 };
 

@@ -17,7 +17,10 @@ namespace vk::test {
 // shell that opens nothing, settings kept in memory and no port probed.
 struct TestPlatform {
     struct NoShell final : Shell {
-        void open(const std::string& target) override { opened.push_back(target); }
+        bool open(const std::string& target) override {
+            opened.push_back(target);
+            return true;
+        }
         void print(const std::string&) override {}
         std::vector<std::string> opened; // what was asked; nothing is opened
     };

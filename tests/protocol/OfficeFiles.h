@@ -9,11 +9,16 @@
 
 namespace vk::test {
 
-// Records what the desktop was asked to open and print.
+// Records what the desktop was asked to open and print; `opens` false plays a desktop with no
+// application for it.
 struct RecordingShell final : Shell {
-    void open(const std::string& target) override { opened.push_back(target); }
+    bool open(const std::string& target) override {
+        opened.push_back(target);
+        return opens;
+    }
     void print(const std::string& page) override { printed.push_back(page); }
     std::vector<std::string> opened, printed;
+    bool opens = true;
 };
 
 // A protocol with umlauts, characters that need escaping, times and speeds, an empty cell,

@@ -321,6 +321,19 @@ TEST_F(PublishFixture, PageIsWrittenBesideTheBackupThenShownOrPrintedEachTime) {
     EXPECT_EQ(shell.opened.size(), 1u);
 }
 
+TEST_F(PublishFixture, ADesktopWithoutAnApplicationIsReportedWithTheFileKept) {
+    shell.opens = false;
+    publisher.sbInetClick(0);
+    ASSERT_TRUE(publisher.ExportExcel(""));
+    ASSERT_EQ(shell.opened.size(), 2u);
+    ASSERT_EQ(dialogs.errors.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(dialogs.errors[i],
+                  "Kein Programm zum Öffnen gefunden. Die Datei liegt hier: " + shell.opened[i]);
+        EXPECT_FALSE(test::ReadBytes(shell.opened[i]).empty());
+    }
+}
+
 TEST_F(PublishFixture, ExcelIsShownFromTheDataFolderOrSavedWhereAsked) {
     ASSERT_TRUE(publisher.ExportExcel(""));
     ASSERT_EQ(shell.opened.size(), 1u);
