@@ -281,11 +281,28 @@ void FillFromProtocolText(CellTable& table, const std::string& text) {
     ReplaceByRows(table, ParseProtocolText(text, table.ColCount()).rows);
 }
 
+namespace {
+
+// 0 = not UTF-16, 1 = little endian, 2 = big endian. Without a mark, a text that begins with
+// one zero byte in its first pair is UTF-16: a protocol's header is never empty, and no text
+// file of ours holds a zero byte.
+int utf16Kind(std::string_view b) {
+    if (b.size() < 2)
+        return 0;
+    if (b.substr(0, 2) == "\xFF\xFE")
+        return 1;
+    if (b.substr(0, 2) == "\xFE\xFF")
+        return 2;
+    if ((b[0] == '\0') != (b[1] == '\0'))
+        return b[1] == '\0' ? 1 : 2;
+    return 0;
+}
+
+} // namespace
+
 std::string DecodeProtocolBytes(std::string&& bytes) {
     // The usual case, a UTF-8 file without a mark, keeps its buffer.
-    const bool marked = bytes.compare(0, 2, "\xFF\xFE") == 0 ||
-                        bytes.compare(0, 2, "\xFE\xFF") == 0 ||
-                        bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    const bool marked = utf16Kind(bytes) != 0 || bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
     if (!marked && IsValidUtf8(bytes))
         return std::move(bytes);
     return DecodeProtocolBytes(static_cast<const std::string&>(bytes));
@@ -293,8 +310,10 @@ std::string DecodeProtocolBytes(std::string&& bytes) {
 
 std::string DecodeProtocolBytes(const std::string& bytes) {
     const std::string_view b(bytes);
-    if (b.size() >= 2 && (b.substr(0, 2) == "\xFF\xFE" || b.substr(0, 2) == "\xFE\xFF"))
-        return Utf16ToUtf8(b.substr(2), b[0] == '\xFE');
+    if (const int kind = utf16Kind(b)) {
+        const bool mark = b.substr(0, 2) == "\xFF\xFE" || b.substr(0, 2) == "\xFE\xFF";
+        return Utf16ToUtf8(mark ? b.substr(2) : b, kind == 2);
+    }
     const std::string_view body = b.substr(0, 3) == "\xEF\xBB\xBF" ? b.substr(3) : b;
     if (IsValidUtf8(body))
         return std::string(body);

@@ -119,12 +119,12 @@ TEST_F(TextFixture, MoreThanElevenFieldsFillElevenColumns) {
     EXPECT_EQ(table.Cell(10, 1), "11");
 }
 
-TEST_F(TextFixture, TheByteOrderMarkNamesTheEncodingElseEachLineIsUtf8OrWindows1252) {
+TEST_F(TextFixture, TheByteOrderMarkOrAZeroByteNamesTheEncodingElseEachLineIsUtf8OrCp1252) {
     struct Case {
         std::string bytes, name, firstName;
     };
-    const auto utf16 = [](const std::u16string& text, bool bigEndian) {
-        std::string b = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    const auto utf16 = [](const std::u16string& text, bool bigEndian, bool mark = true) {
+        std::string b = !mark ? "" : bigEndian ? "\xFE\xFF" : "\xFF\xFE";
         for (char16_t u : text) {
             const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
             b += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
@@ -137,6 +137,8 @@ TEST_F(TextFixture, TheByteOrderMarkNamesTheEncodingElseEachLineIsUtf8OrWindows1
         {utf16(u"Nr.\tName\r\n1\tMüller\t\U0001F3C1 Jürgen\r\n", false), "Müller",
          "\U0001F3C1 Jürgen"},
         {utf16(u"Nr.\tName\r\n1\tMüller\tJürgen\r\n", true), "Müller", "Jürgen"},
+        {utf16(u"Nr.\tName\r\n1\tMüller\tJürgen\r\n", false, false), "Müller", "Jürgen"},
+        {utf16(u"Nr.\tName\r\n1\tMüller\tJürgen\r\n", true, false), "Müller", "Jürgen"},
         // One stray Windows byte spoils only its own line.
         {"Nr.\tName\r\n1\tMüller\tJürgen\r\n2\tK\xF6hler\tEva\r\n", "Müller", "Jürgen"},
     };
