@@ -1,31 +1,9 @@
 #include "app/DlgYesNo.h"
 
+#include "display/Pictures.h"
+
 #include <QLabel>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
-
-namespace {
-
-// A blue disc with a white question mark, drawn so it looks the same under every style.
-QPixmap QuestionPicture() {
-    QPixmap pm(32, 32);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0, 40, 120), 1.5));
-    p.setBrush(QColor(30, 90, 200));
-    p.drawEllipse(QRectF(1.5, 1.5, 29, 29));
-    QFont f = p.font();
-    f.setBold(true);
-    f.setPixelSize(22);
-    p.setFont(f);
-    p.setPen(Qt::white);
-    p.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, QStringLiteral("?"));
-    return pm;
-}
-
-} // namespace
 
 TFDlgYesNo::TFDlgYesNo(const QString& applicationTitle, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FDlgYesNo"));
@@ -38,7 +16,7 @@ TFDlgYesNo::TFDlgYesNo(const QString& applicationTitle, QWidget* parent) : QDial
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(4, 14, 32, 32);
-    Image1->setPixmap(QuestionPicture());
+    Image1->setPixmap(vk::QuestionPicture(devicePixelRatioF()));
 
     Label1 = new QLabel(QStringLiteral("?"), this);
     Label1->setObjectName(QStringLiteral("Label1"));

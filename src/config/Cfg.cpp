@@ -70,9 +70,12 @@ QCheckBox* check(QWidget* parent, const char* name, const QString& text, int x, 
     return c;
 }
 
-// A 32 x 32 picture on a transparent ground.
-QPixmap Picture(const std::function<void(QPainter&)>& draw) {
-    QPixmap pm(32, 32);
+// A 32 x 32 picture on a transparent ground, in the screen's own pixels.
+QPixmap Picture(const std::function<void(QPainter&)>& draw, qreal dpr) {
+    if (!(dpr > 0))
+        dpr = 1;
+    QPixmap pm(QSize(32, 32) * dpr);
+    pm.setDevicePixelRatio(dpr);
     pm.fill(Qt::transparent);
     {
         QPainter p(&pm);
@@ -120,7 +123,7 @@ void FinishPicture(QPainter& p) {
 QLabel* picture(QWidget* parent, const char* name, void (*draw)(QPainter&), int x, int y) {
     auto* l = new QLabel(parent);
     l->setObjectName(name);
-    l->setPixmap(Picture(draw));
+    l->setPixmap(Picture(draw, parent->devicePixelRatioF()));
     l->setGeometry(x, y, 32, 32);
     return l;
 }

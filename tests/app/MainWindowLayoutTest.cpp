@@ -2,9 +2,11 @@
 // operator's 1x screen, a TV, a 2x screen), with real fonts and a German locale: the places of
 // the controls at two window sizes, the time cells, the pictures at 2x, and the screenshots
 // the README shows.
+#include "app/DlgYesNo.h"
 #include "app/MainLayout.h"
 #include "app/Program.h"
 #include "app/TestPlatform.h"
+#include "config/Cfg.h"
 #include "display/FMonitor2.h"
 #include "display/FrTimer.h"
 #include "display/LbSpeedButton.h"
@@ -187,6 +189,12 @@ private slots:
         const QPixmap icon = w.windowIcon().pixmap(QSize(64, 64), 2.0);
         QCOMPARE(icon.size(), QSize(128, 128));
         QVERIFY(icon.toImage().pixelColor(64, 64).alpha() == 255);
+        // The dialogs opened from it draw their pictures for 2x as well.
+        TFDlgYesNo ask(QStringLiteral("Velkoran"), &w);
+        QCOMPARE(ask.Image1->pixmap().devicePixelRatio(), 2.0);
+        Settings settings;
+        TCfgDialog cfg(settings, 0, &w);
+        QCOMPARE(cfg.ImageStart->pixmap().size(), QSize(64, 64));
         QVERIFY(w.grab().save(shotDir() + "/main-2x.png"));
     }
 
