@@ -294,7 +294,11 @@ void TFormMain::FormResize() {
 // ---------------------------------------------------------------- shell handlers
 
 void TFormMain::TimerDateTimer() {
-    const QLocale loc = QLocale::system();
+    // Started without a language (no LANG, as from a service), the German window still shows
+    // a German date rather than the C locale's long "9 Dec 2026", which the panel cuts.
+    QLocale loc = QLocale::system();
+    if (loc.language() == QLocale::C)
+        loc = QLocale(QLocale::German, QLocale::Germany);
     const QDateTime now = QDateTime::currentDateTime();
     PanelDate->setText(loc.toString(now.date(), QLocale::ShortFormat) + QStringLiteral("   ") +
                        loc.toString(now.time(), QLocale::ShortFormat));
