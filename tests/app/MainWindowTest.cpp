@@ -1,4 +1,5 @@
 #include "app/Program.h"
+#include "app/TestPlatform.h"
 #include "config/MemorySettingsStore.h"
 #include "display/Dmn_led.h"
 #include "display/FMonitor2.h"
@@ -27,15 +28,6 @@
 
 using namespace vk;
 
-struct RecordingShell final : Shell {
-    bool open(const std::string& target) override {
-        opened.push_back(target);
-        return true;
-    }
-    void print(const std::string& page) override { printed.push_back(page); }
-    std::vector<std::string> opened, printed;
-};
-
 // Each test gets a program folder of its own, so backups and settings never leak between
 // tests, and scripted answers for every question the window asks.
 class MainWindowTest : public QObject {
@@ -43,30 +35,19 @@ class MainWindowTest : public QObject {
 
 private:
     std::unique_ptr<QTemporaryDir> dir;
-    test::ScriptedDialogs dialogs;
-    test::ScriptedFileChooser chooser;
-    FakeComDriver driver;
-    MemorySettingsStore store;
-    RecordingShell shell;
+    test::TestPlatform platform;
+    test::ScriptedDialogs& dialogs = platform.dialogs;
+    test::ScriptedFileChooser& chooser = platform.chooser;
+    FakeComDriver& driver = platform.driver;
+    MemorySettingsStore& store = platform.store;
+    test::RecordingShell& shell = platform.shell;
     std::unique_ptr<Program> program;
 
     std::string exe() const { return dir->filePath(QStringLiteral("Velkoran")).toStdString(); }
 
     TFormMain& start() {
-        TFormMain::Options o;
-        o.executablePath = exe();
-        o.dialogs = &dialogs;
-        o.fileChooser = &chooser;
-        o.comDriver = &driver;
-        o.shell = &shell;
-        o.settingsStore = &store;
-        o.probePorts = [](const ComPortMap&) { return 0u; };
-        program = std::make_unique<Program>(o);
-        TFormMain& w = program->main();
-        w.show();
-        w.activateWindow();
-        [[maybe_unused]] bool active = QTest::qWaitForWindowActive(&w);
-        return w;
+        program = platform.start(exe());
+        return program->main();
     }
     void key(TFormMain& w, int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
         QTest::keyClick(&w, static_cast<Qt::Key>(k), m);

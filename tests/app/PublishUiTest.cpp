@@ -1,6 +1,7 @@
 #include "app/PagePrinter.h"
 #include "app/Program.h"
 #include "app/PublishBinder.h"
+#include "app/TestPlatform.h"
 #include "protocol/ProtocolPage.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ScriptedFileChooser.h"
@@ -17,39 +18,21 @@
 
 using namespace vk;
 
-namespace {
-
-struct RecordingShell final : Shell {
-    bool open(const std::string& target) override {
-        opened.push_back(target);
-        return true;
-    }
-    void print(const std::string& page) override { printed.push_back(page); }
-    std::vector<std::string> opened, printed;
-};
-
-} // namespace
-
 // The publishing buttons of the running main window, and printing the page into a PDF.
 class PublishUiTest : public QObject {
     Q_OBJECT
 
 private:
     std::unique_ptr<QTemporaryDir> dir;
-    test::ScriptedDialogs dialogs;
-    test::ScriptedFileChooser chooser;
-    FakeComDriver driver;
-    RecordingShell shell;
+    test::TestPlatform platform;
+    test::ScriptedDialogs& dialogs = platform.dialogs;
+    test::ScriptedFileChooser& chooser = platform.chooser;
+    test::RecordingShell& shell = platform.shell;
     std::unique_ptr<Program> program;
 
     TFormMain& start() {
-        TFormMain::Options o;
-        o.executablePath = dir->filePath(QStringLiteral("Velkoran")).toStdString();
-        o.dialogs = &dialogs;
-        o.fileChooser = &chooser;
-        o.comDriver = &driver;
-        o.shell = &shell;
-        program = std::make_unique<Program>(o);
+        program = std::make_unique<Program>(
+            platform.options(dir->filePath(QStringLiteral("Velkoran")).toStdString()));
         return program->main();
     }
     void click(TFormMain& w, const char* name) {

@@ -7,6 +7,7 @@
 #include "serial/Comms.h"
 #include "serial/FakeComDevice.h"
 #include "support/ManualClock.h"
+#include "support/RecordingShell.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -40,11 +41,6 @@ struct PortAwareDialogs final : Dialogs {
     bool portOpenAtReport = true;
 };
 
-struct NoShell final : Shell {
-    bool open(const std::string&) override { return true; }
-    void print(const std::string&) override {}
-};
-
 } // namespace
 
 // The program with a settings file naming COM5, which the port map puts on a fake device.
@@ -56,7 +52,7 @@ private:
     PortAwareDialogs dialogs;
     test::ScriptedFileChooser chooser;
     FakeComDriver driver;
-    NoShell shell;
+    test::RecordingShell shell;
     std::unique_ptr<Program> program;
 
     QString settingsFile() const {

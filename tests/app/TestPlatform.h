@@ -5,6 +5,7 @@
 #include "protocol/ScriptedFileChooser.h"
 #include "serial/FakeComDevice.h"
 #include "support/ManualClock.h"
+#include "support/RecordingShell.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -16,18 +17,10 @@ namespace vk::test {
 // scripted answers and file choices, the fake serial driver (never a real port), and a
 // shell that opens nothing, settings kept in memory and no port probed.
 struct TestPlatform {
-    struct NoShell final : Shell {
-        bool open(const std::string& target) override {
-            opened.push_back(target);
-            return true;
-        }
-        void print(const std::string&) override {}
-        std::vector<std::string> opened; // what was asked; nothing is opened
-    };
     ScriptedDialogs dialogs;
     ScriptedFileChooser chooser;
     FakeComDriver driver;
-    NoShell shell;
+    RecordingShell shell;
     MemorySettingsStore store;
 
     TFormMain::Options options(const std::string& executablePath) {

@@ -3,23 +3,12 @@
 #include "protocol/CellTable.h"
 #include "protocol/Protocol.h"
 #include "protocol/ZipArchive.h"
+#include "support/RecordingShell.h"
 
 #include <string>
 #include <vector>
 
 namespace vk::test {
-
-// Records what the desktop was asked to open and print; `opens` false plays a desktop with no
-// application for it.
-struct RecordingShell final : Shell {
-    bool open(const std::string& target) override {
-        opened.push_back(target);
-        return opens;
-    }
-    void print(const std::string& page) override { printed.push_back(page); }
-    std::vector<std::string> opened, printed;
-    bool opens = true;
-};
 
 // A protocol with umlauts, characters that need escaping, times and speeds, an empty cell,
 // a text of digits with a leading zero and, last, a row without a start number.
