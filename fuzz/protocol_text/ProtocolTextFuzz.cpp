@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace vk;
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     const std::string text = DecodeProtocolBytes(bytes);
-    check(IsValidUtf8(text));
+    check(IsValidUtf8(text) && text.find('\0') == std::string::npos);
 
     CellTable table;
     NoDialogs dialogs;

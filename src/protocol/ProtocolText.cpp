@@ -303,12 +303,14 @@ int utf16Kind(std::string_view b) {
 std::string DecodeProtocolBytes(std::string&& bytes) {
     // The usual case, a UTF-8 file without a mark, keeps its buffer.
     const bool marked = utf16Kind(bytes) != 0 || bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    if (!marked && IsValidUtf8(bytes))
+    if (!marked && bytes.find('\0') == std::string::npos && IsValidUtf8(bytes))
         return std::move(bytes);
     return DecodeProtocolBytes(static_cast<const std::string&>(bytes));
 }
 
-std::string DecodeProtocolBytes(const std::string& bytes) {
+namespace {
+
+std::string decodeBytes(const std::string& bytes) {
     const std::string_view b(bytes);
     if (const int kind = utf16Kind(b)) {
         const bool mark = b.substr(0, 2) == "\xFF\xFE" || b.substr(0, 2) == "\xFE\xFF";
@@ -335,6 +337,14 @@ std::string DecodeProtocolBytes(const std::string& bytes) {
         pos = next;
     }
     return out;
+}
+
+} // namespace
+
+std::string DecodeProtocolBytes(const std::string& bytes) {
+    std::string text = decodeBytes(bytes);
+    text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+    return text;
 }
 
 bool WriteProtocolText(const CellTable& table, const std::string& path, FileIo& io) {

@@ -62,7 +62,9 @@ ParsedProtocol ParseProtocolText(const std::string& text, int cols);
 // stays. The table keeps at least two rows.
 void FillFromProtocolText(CellTable& table, const std::string& text);
 // File bytes as UTF-8: a byte-order mark names the encoding (UTF-8, UTF-16 LE or BE) and goes;
-// without one each line is taken as UTF-8 and, only where that is invalid, as Windows-1252.
+// without one, a zero byte in the first pair means UTF-16, and otherwise each line is taken as
+// UTF-8 and, only where that is invalid, as Windows-1252. Zero characters are dropped: no cell
+// holds one, so a file we write never looks like UTF-16.
 std::string DecodeProtocolBytes(const std::string& bytes);
 std::string DecodeProtocolBytes(std::string&& bytes);
 

@@ -139,6 +139,9 @@ TEST_F(TextFixture, TheByteOrderMarkOrAZeroByteNamesTheEncodingElseEachLineIsUtf
         {utf16(u"Nr.\tName\r\n1\tMüller\tJürgen\r\n", true), "Müller", "Jürgen"},
         {utf16(u"Nr.\tName\r\n1\tMüller\tJürgen\r\n", false, false), "Müller", "Jürgen"},
         {utf16(u"Nr.\tName\r\n1\tMüller\tJürgen\r\n", true, false), "Müller", "Jürgen"},
+        // A zero character is dropped, so the file we write back never looks like UTF-16.
+        {utf16(std::u16string(u"Nr.\tName\r\n1\tM\0üller\tJ\0ürgen\r\n", 29), false), "Müller",
+         "Jürgen"},
         // One stray Windows byte spoils only its own line.
         {"Nr.\tName\r\n1\tMüller\tJürgen\r\n2\tK\xF6hler\tEva\r\n", "Müller", "Jürgen"},
     };
