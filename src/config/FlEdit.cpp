@@ -93,8 +93,9 @@ void TCustomFloatEdit::endLoad() {
     operate([&] { model_.EndLoad(); });
 }
 
+// The line edit's own editing tells userChanged through textEdited; only what the model
+// changes is told here.
 void TCustomFloatEdit::keyPressEvent(QKeyEvent* event) {
-    const QString before = text();
     const bool edits = event == QKeySequence::Paste || event == QKeySequence::Cut ||
                        (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier);
     if (edits) {
@@ -102,10 +103,13 @@ void TCustomFloatEdit::keyPressEvent(QKeyEvent* event) {
             return;
         QLineEdit::keyPressEvent(event);
     } else if (event->text().size() == 1) {
+        const QString before = text();
         const char16_t ch = event->text().front().unicode();
         pull();
         const FloatEditModel::Key k = model_.KeyPress(ch);
         push();
+        if (text() != before)
+            emit userChanged();
         if (k == FloatEditModel::Key::Passed)
             QLineEdit::keyPressEvent(event);
         // Enter and Esc go on to the dialog's default and cancel buttons.
@@ -114,8 +118,6 @@ void TCustomFloatEdit::keyPressEvent(QKeyEvent* event) {
     } else {
         QLineEdit::keyPressEvent(event);
     }
-    if (text() != before)
-        emit userChanged();
 }
 
 void TCustomFloatEdit::focusInEvent(QFocusEvent* event) {

@@ -339,13 +339,19 @@ private slots:
         f->setMaxValue(600);
         f->setValue(42);
         QSignalSpy exits(f, &TCustomFloatEdit::exited);
+        QSignalSpy changes(f, &TCustomFloatEdit::userChanged);
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         f->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(f, Qt::Key_End);
+        QTest::keyClick(f, Qt::Key_Backspace);
+        QTest::keyClick(f, Qt::Key_5);
+        QCOMPARE(f->text(), QStringLiteral("42,5"));
         f->selectAll();
         QApplication::clipboard()->setText(QStringLiteral("1e5"));
         QTest::keySequence(f, QKeySequence::Paste);
         QCOMPARE(f->text(), QStringLiteral("1e5"));
+        QCOMPARE(changes.count(), 3); // each change told once
         other->setFocus(Qt::TabFocusReason);
         QTRY_VERIFY(f->hasFocus());
         QCOMPARE(f->text(), QStringLiteral("42,0"));
