@@ -35,6 +35,8 @@ struct Settings {
     // The settings dialog's creation puts the default track length in place while the program
     // starts; a stored value read later replaces it.
     void applyStartupDefaults();
+
+    bool operator==(const Settings&) const = default;
 };
 
 } // namespace vk
