@@ -1,7 +1,6 @@
 #include "config/Cfg.h"
 
 #include "config/FlEdit.h"
-#include "config/SettingsIo.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -302,8 +301,7 @@ void TCfgDialog::FormCreate(Settings& settings, uint32_t presentPorts) {
         if (e != "Kein")
             cbPort->addItem(QString::fromStdString(e));
     seWait->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    if (settings.Length == 0)
-        settings.Length = RoundHalfEven(sfeLen->value() * 1000);
+    settings.applyStartupDefaults();
     Label2->setText(QStringLiteral("Streckenlänge:"));
     Label2->adjustSize();
     sfeLenChange();
@@ -330,9 +328,6 @@ void TCfgDialog::Fill(const Settings& s) {
     sfeLen->setValue(v.lengthKm);
     sfeLenChange();
     cbKlass->setChecked(v.klass);
-    seFinalLen->setValue(v.finalLen);
-    seCentrLen->setValue(v.centrLen);
-    seStartLen->setValue(v.startLen);
     cbAmpel->setChecked(v.ampel);
     cbLsStart->setChecked(v.lsStart);
     cbLsCentr->setChecked(v.lsCentr);
@@ -363,11 +358,7 @@ CfgChoice TCfgDialog::Choice() const {
 }
 
 std::optional<int32_t> TCfgDialog::trackLength() const {
-    const FloatEditModel& m = sfeLen->model();
-    const auto km = m.Parse(sfeLen->text().toStdU16String());
-    if (!km || *km < m.Min() || *km > m.Max())
-        return std::nullopt;
-    return RoundHalfEven(static_cast<double>(*km * 1000));
+    return TrackLengthMetres(sfeLen->model(), sfeLen->text().toStdU16String());
 }
 
 void TCfgDialog::showEvent(QShowEvent* event) {
@@ -399,12 +390,7 @@ void TCfgDialog::done(int result) {
     if (result == QDialog::Accepted && !trackLength()) {
         const FloatEditModel& m = sfeLen->model();
         auto shortest = [&m](long double v) {
-            QString t = QString::fromStdU16String(m.Format(v));
-            while (t.contains(QChar(m.DecimalSeparator())) && t.endsWith(QLatin1Char('0')))
-                t.chop(1);
-            if (t.endsWith(QChar(m.DecimalSeparator())))
-                t.chop(1);
-            return t.toStdString();
+            return QString::fromStdU16String(m.FormatShortest(v)).toStdString();
         };
         LabError->setText(QString::fromStdString(TrackLengthRefused(
             sfeLen->text().toStdString(), shortest(m.Min()), shortest(m.Max()))));

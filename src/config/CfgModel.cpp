@@ -1,6 +1,6 @@
 #include "config/CfgModel.h"
 
-#include "config/SettingsIo.h"
+#include "platform/Rounding.h"
 
 #include <cstdio>
 
@@ -174,6 +174,13 @@ bool ApplyChoices(const CfgChoice& choice, Settings& s) {
             s.Alg = v.alg;
     }
     return true;
+}
+
+std::optional<int32_t> TrackLengthMetres(const FloatEditModel& field, const std::u16string& text) {
+    const auto km = field.Parse(text);
+    if (!km || *km < field.Min() || *km > field.Max())
+        return std::nullopt;
+    return RoundHalfEven(static_cast<double>(*km * 1000));
 }
 
 std::string TrackLengthRefused(const std::string& text, const std::string& min,

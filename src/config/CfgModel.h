@@ -1,4 +1,5 @@
 #pragma once
+#include "config/FloatEditModel.h"
 #include "config/Settings.h"
 #include "display/Colors.h"
 
@@ -92,6 +93,10 @@ struct CfgChoice {
 // Puts the choices into the settings (Port 0 for "Kein"; Alg only with a port). Without a
 // track length nothing changes and the result is false.
 bool ApplyChoices(const CfgChoice& choice, Settings& s);
+
+// The track length in metres that a text of the length field (km) stands for; empty when it is
+// no number within the field's limits.
+std::optional<int32_t> TrackLengthMetres(const FloatEditModel& field, const std::u16string& text);
 
 // Why a track length text was refused.
 std::string TrackLengthRefused(const std::string& text, const std::string& min,

@@ -40,6 +40,17 @@ std::u16string FloatEditModel::Format(long double v) const {
     }
 }
 
+std::u16string FloatEditModel::FormatShortest(long double v) const {
+    std::u16string t = Format(v);
+    if (t.find(sep_) == std::u16string::npos)
+        return t;
+    while (t.back() == u'0')
+        t.pop_back();
+    if (t.back() == sep_)
+        t.pop_back();
+    return t;
+}
+
 std::optional<long double> FloatEditModel::Parse(const std::u16string& t) const {
     // Blanks around, a sign, digits with at most one separator, an exponent with digits.
     size_t b = t.find_first_not_of(u' ');

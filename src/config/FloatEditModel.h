@@ -91,6 +91,8 @@ public:
     void SelectAll();
 
     std::u16string Format(long double v) const;
+    // As Format, without trailing zero decimals (and without a separator left alone).
+    std::u16string FormatShortest(long double v) const;
     // The number a text stands for; empty when it is none.
     std::optional<long double> Parse(const std::u16string& t) const;
 

@@ -1,7 +1,5 @@
 #include "config/SettingsIo.h"
 
-#include <cmath>
-#include <limits>
 #include <map>
 #include <string_view>
 #include <variant>

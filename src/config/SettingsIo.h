@@ -1,7 +1,6 @@
 #pragma once
 #include "config/Settings.h"
 #include "config/SettingsStore.h"
-#include "platform/Rounding.h"
 
 #include <string>
 

@@ -74,7 +74,20 @@ TEST(CfgModel, EveryShapeHasAHintAndAColour) {
     EXPECT_EQ(barriers, 24); // 4 barriers x 2 lanes x (bar + 2 circles)
 }
 
-CfgChoice Choice(const char* port, int portEntry, const char* lengthText) {
+TEST(CfgModel, TrackLengthFromTheFieldText) {
+    FloatEditModel km(u',');
+    km.SetDigits(3);
+    km.SetMax(999);
+    km.SetMin(0.1L);
+    const std::pair<std::u16string, std::optional<int32_t>> cases[] = {
+        {u"0,402", 402}, {u" 0,3 ", 300}, {u"999", 999000}, {u"1e-1", 100},
+        {u"", {}},       {u"abc", {}},    {u"0,05", {}},    {u"999,001", {}},
+    };
+    for (const auto& [text, metres] : cases)
+        EXPECT_EQ(TrackLengthMetres(km, text), metres) << std::string(text.begin(), text.end());
+}
+
+CfgChoice Choice(const char* port, int portEntry, std::optional<int32_t> metres) {
     CfgChoice c;
     c.view.portEntry = portEntry;
     c.portEntryText = port;
@@ -85,8 +98,7 @@ CfgChoice Choice(const char* port, int portEntry, const char* lengthText) {
     c.view.finalLen = 300;
     c.view.manyStart = false;
     c.view.monitorEntry = 0;
-    if (lengthText)
-        c.lengthMetres = RoundHalfEven(std::stod(lengthText) * 1000);
+    c.lengthMetres = metres;
     return c;
 }
 
@@ -97,7 +109,7 @@ TEST(CfgModel, ApplyingTheChoices) {
     s.ManyStart = true;
 
     // "Kein": the port is off, Alg stays.
-    ASSERT_TRUE(ApplyChoices(Choice("Kein", 0, "0.3"), s));
+    ASSERT_TRUE(ApplyChoices(Choice("Kein", 0, 300), s));
     EXPECT_EQ(s.Port, 0);
     EXPECT_EQ(s.Alg, 0);
     EXPECT_FALSE(s.ManyStart);
@@ -107,18 +119,17 @@ TEST(CfgModel, ApplyingTheChoices) {
     EXPECT_EQ(s.LengthC, 2002); // 2002.5 dm: halves go to the even neighbour
     EXPECT_EQ(s.LengthF, 3000);
 
-    ASSERT_TRUE(ApplyChoices(Choice("COM5", 2, "0.402"), s));
+    ASSERT_TRUE(ApplyChoices(Choice("COM5", 2, 402), s));
     EXPECT_EQ(s.Port, 5);
     EXPECT_EQ(s.Alg, 1);
     EXPECT_EQ(s.Length, 402);
 
     // A track length that is no number changes nothing at all.
     const Settings before = s;
-    CfgChoice bad = Choice("Kein", 0, nullptr);
+    CfgChoice bad = Choice("Kein", 0, std::nullopt);
     bad.view.finalLen = 10;
     EXPECT_FALSE(ApplyChoices(bad, s));
-    EXPECT_EQ(s.Port, before.Port);
-    EXPECT_EQ(s.LengthF, before.LengthF);
+    EXPECT_EQ(s, before);
 }
 
 TEST(CfgModel, OpeningView) {

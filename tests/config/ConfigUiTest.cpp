@@ -246,6 +246,7 @@ private slots:
         TCfgDialog d(s, 0, nullptr);
         useComma(d);
         d.Fill(s);
+        QCOMPARE(d.seFinalLen->text(), QStringLiteral("390,0"));
         d.show();
         d.sfeLen->setFocus();
         d.sfeLen->selectAll();

@@ -82,6 +82,10 @@ TEST(FloatEdit, ValueIsCutToTheRangeAndShownWithItsDecimals) {
     EXPECT_EQ(m.text, u"0,4");
     m.SetDigits(3); // shows the value the text held
     EXPECT_EQ(m.text, u"0,400");
+    EXPECT_EQ(m.FormatShortest(0.1L), u"0,1");
+    EXPECT_EQ(m.FormatShortest(100), u"100"); // zeros before the separator stay
+    m.SetDigits(0);
+    EXPECT_EQ(m.FormatShortest(100), u"100");
 }
 
 TEST(FloatEdit, ReadingTheText) {
