@@ -24,6 +24,10 @@ int ScreenCount() {
     return static_cast<int>(QGuiApplication::screens().size());
 }
 
+std::string NotSavedText(const std::string& why) {
+    return "Die Einstellungen wurden nicht gespeichert: " + why;
+}
+
 // A stored position counts only where some screen shows the window.
 bool OnSomeScreen(const QRect& r) {
     for (const QScreen* s : QGuiApplication::screens())
@@ -118,7 +122,7 @@ std::string SettingsBinder::SaveSettings() {
 
 void SettingsBinder::ReportSaveFailure(const std::string& why) {
     if (!why.empty())
-        dialogs_.errorReport("Die Einstellungen wurden nicht gespeichert: " + why);
+        dialogs_.errorReport(NotSavedText(why));
 }
 
 void SettingsBinder::bCFGClick(TCfgDialog* dialog) {
@@ -156,8 +160,7 @@ void SettingsBinder::apply(TCfgDialog& dialog) {
     // Written at once, so a crash later in the event keeps the set-up.
     const std::string why = write();
     if (!why.empty())
-        w_.statusBar()->showMessage(
-            QString::fromStdString("Die Einstellungen wurden nicht gespeichert: " + why));
+        w_.statusBar()->showMessage(QString::fromStdString(NotSavedText(why)));
 }
 
 } // namespace vk
