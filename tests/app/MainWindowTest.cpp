@@ -27,17 +27,11 @@
 
 using namespace vk;
 
-// Each test gets a program folder of its own, so backups and settings never leak between
-// tests, and scripted answers for every question the window asks.
+// Scripted answers for every question the window asks.
 class MainWindowTest : public QObject, test::ProgramFixture {
     Q_OBJECT
 
 private:
-    test::ScriptedDialogs& dialogs = platform.dialogs;
-    test::ScriptedFileChooser& chooser = platform.chooser;
-    FakeComDriver& driver = platform.driver;
-    test::RecordingShell& shell = platform.shell;
-
     void key(TFormMain& w, int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
         QTest::keyClick(&w, static_cast<Qt::Key>(k), m);
     }

@@ -22,10 +22,6 @@ class PublishUiTest : public QObject, test::ProgramFixture {
     Q_OBJECT
 
 private:
-    test::ScriptedDialogs& dialogs = platform.dialogs;
-    test::ScriptedFileChooser& chooser = platform.chooser;
-    test::RecordingShell& shell = platform.shell;
-
     void click(TFormMain& w, const char* name) {
         QToolButton* b = w.protocolPanel().button(QString::fromLatin1(name));
         QVERIFY(b && b->isEnabled());

@@ -67,8 +67,6 @@ class SafetyTest : public QObject, test::ProgramFixture {
     Q_OBJECT
 
 private:
-    test::ScriptedDialogs& dialogs = platform.dialogs;
-
     QString backupPath() const {
         return dir->filePath(QStringLiteral("Velkoran-Sicherungsdatei.txt"));
     }

@@ -61,6 +61,10 @@ struct ProgramFixture {
     TestPlatform platform;
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<Program> program;
+    ScriptedDialogs& dialogs = platform.dialogs;
+    ScriptedFileChooser& chooser = platform.chooser;
+    RecordingShell& shell = platform.shell;
+    FakeComDriver& driver = platform.driver;
 
     std::string exe() const { return dir->filePath(QStringLiteral("Velkoran")).toStdString(); }
     TFormMain& start() {
