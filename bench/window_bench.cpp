@@ -4,6 +4,7 @@
 // rows (each in a fresh process). Runs on any Qt platform: offscreen by default, or under
 // xvfb-run with QT_QPA_PLATFORM=xcb. Never touches a real port.
 #include "app/Program.h"
+#include "app/TestPlatform.h"
 #include "config/MemorySettingsStore.h"
 #include "protocol/CellTable.h"
 #include "protocol/Protocol.h"
@@ -306,14 +307,8 @@ int Startup(int rows) {
     WriteBackup(dir.path(), rows);
     const double t0 = NowMs();
     {
-        test::ScriptedDialogs dialogs;
-        MemorySettingsStore store;
-        TFormMain::Options o;
-        o.executablePath = (dir.path() + QStringLiteral("/Velkoran")).toStdString();
-        o.dialogs = &dialogs;
-        o.settingsStore = &store;
-        o.probePorts = [](const ComPortMap&) { return 0u; };
-        Program program(o);
+        test::TestPlatform platform;
+        Program program(platform.options(dir.filePath(QStringLiteral("Velkoran")).toStdString()));
         const double built = NowMs();
         program.main().show();
         while (!program.main().windowHandle() || !program.main().windowHandle()->isExposed())

@@ -13,23 +13,14 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace vk;
 
-class AudienceWindowTest : public QObject {
+class AudienceWindowTest : public QObject, test::ProgramFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir;
-    test::TestPlatform platform;
-    std::unique_ptr<Program> program;
-
-    TFormMain& start() {
-        program = platform.start(dir->filePath(QStringLiteral("Velkoran")).toStdString());
-        return program->main();
-    }
     TFormMonitor2& monitor() { return program->monitor(); }
     static QScreen* screen(int i) { return QGuiApplication::screens().value(i); }
     void key(QWidget* w, int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
@@ -41,15 +32,10 @@ private:
 
 private slots:
     void init() {
-        dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir->isValid());
-        platform.store = {}; // each test starts without stored settings
+        QVERIFY(newCase());
         QCOMPARE(QGuiApplication::screens().size(), 3);
     }
-    void cleanup() {
-        program.reset();
-        dir.reset();
-    }
+    void cleanup() { endCase(); }
 
     void switchesScreensAndEscape() {
         TFormMain& w = start();

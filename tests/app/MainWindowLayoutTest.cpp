@@ -24,7 +24,6 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QWindow>
 #include <QtTest>
@@ -50,29 +49,15 @@ QString shotDir() {
 
 } // namespace
 
-class MainWindowLayoutTest : public QObject {
+class MainWindowLayoutTest : public QObject, test::ProgramFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir;
-    test::TestPlatform platform;
-    std::unique_ptr<Program> program;
-
-    TFormMain& start() {
-        program = platform.start(dir->filePath(QStringLiteral("Velkoran")).toStdString());
-        return program->main();
-    }
     static QRect rect(const Rect& r) { return {r.left, r.top, r.width, r.height}; }
 
 private slots:
-    void init() {
-        dir = std::make_unique<QTemporaryDir>();
-        platform.store = {};
-    }
-    void cleanup() {
-        program.reset();
-        dir.reset();
-    }
+    void init() { QVERIFY(newCase()); }
+    void cleanup() { endCase(); }
 
     void controlsFollowTheWindowWidth_data() {
         QTest::addColumn<QSize>("size");

@@ -22,33 +22,16 @@
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
 using namespace vk;
 
-// Each test gets a program folder of its own, so backups and settings never leak between
-// tests, and scripted answers for every question the window asks.
-class MainWindowTest : public QObject {
+// Scripted answers for every question the window asks.
+class MainWindowTest : public QObject, test::ProgramFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir;
-    test::TestPlatform platform;
-    test::ScriptedDialogs& dialogs = platform.dialogs;
-    test::ScriptedFileChooser& chooser = platform.chooser;
-    FakeComDriver& driver = platform.driver;
-    MemorySettingsStore& store = platform.store;
-    test::RecordingShell& shell = platform.shell;
-    std::unique_ptr<Program> program;
-
-    std::string exe() const { return dir->filePath(QStringLiteral("Velkoran")).toStdString(); }
-
-    TFormMain& start() {
-        program = platform.start(exe());
-        return program->main();
-    }
     void key(TFormMain& w, int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
         QTest::keyClick(&w, static_cast<Qt::Key>(k), m);
     }
@@ -62,17 +45,8 @@ private:
     }
 
 private slots:
-    void init() {
-        dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir->isValid());
-        dialogs = {};
-        chooser = {};
-        shell = {};
-    }
-    void cleanup() {
-        program.reset();
-        dir.reset();
-    }
+    void init() { QVERIFY(newCase()); }
+    void cleanup() { endCase(); }
 
     void functionKeysRunARace() {
         TFormMain& w = start();

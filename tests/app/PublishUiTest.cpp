@@ -12,29 +12,16 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
 using namespace vk;
 
 // The publishing buttons of the running main window, and printing the page into a PDF.
-class PublishUiTest : public QObject {
+class PublishUiTest : public QObject, test::ProgramFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir;
-    test::TestPlatform platform;
-    test::ScriptedDialogs& dialogs = platform.dialogs;
-    test::ScriptedFileChooser& chooser = platform.chooser;
-    test::RecordingShell& shell = platform.shell;
-    std::unique_ptr<Program> program;
-
-    TFormMain& start() {
-        program = std::make_unique<Program>(
-            platform.options(dir->filePath(QStringLiteral("Velkoran")).toStdString()));
-        return program->main();
-    }
     void click(TFormMain& w, const char* name) {
         QToolButton* b = w.protocolPanel().button(QString::fromLatin1(name));
         QVERIFY(b && b->isEnabled());
@@ -43,16 +30,10 @@ private:
 
 private slots:
     void init() {
-        dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir->isValid());
+        QVERIFY(newCase());
         qputenv("XDG_DATA_HOME", dir->filePath(QStringLiteral("data")).toUtf8());
-        shell = {};
-        dialogs = {};
     }
-    void cleanup() {
-        program.reset();
-        dir.reset();
-    }
+    void cleanup() { endCase(); }
 
     void buttonsShowPrintAndHandOverTheProtocol() {
         TFormMain& w = start();

@@ -22,7 +22,6 @@
 #include <QMenu>
 #include <QProcess>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
@@ -64,16 +63,10 @@ int runShutdownChild(const QString& folder) {
 
 } // namespace
 
-class SafetyTest : public QObject {
+class SafetyTest : public QObject, test::ProgramFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir;
-    test::TestPlatform platform;
-    test::ScriptedDialogs& dialogs = platform.dialogs;
-    test::ScriptedFileChooser& chooser = platform.chooser;
-    std::unique_ptr<Program> program;
-
     QString backupPath() const {
         return dir->filePath(QStringLiteral("Velkoran-Sicherungsdatei.txt"));
     }
@@ -83,12 +76,7 @@ private:
             f.open(QIODevice::WriteOnly);
             f.write(backup);
         }
-        program = std::make_unique<Program>(platform.options(programIn(dir->path())));
-        TFormMain& w = program->main();
-        w.show();
-        w.activateWindow();
-        [[maybe_unused]] bool active = QTest::qWaitForWindowActive(&w);
-        return w;
+        return ProgramFixture::start();
     }
     TSortGrid* grid() { return program->main().protocolPanel().grid(); }
     QPoint cellCenter(int col, int row) {
@@ -106,17 +94,8 @@ private:
     }
 
 private slots:
-    void init() {
-        dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir->isValid());
-        dialogs = {};
-        chooser = {};
-        platform.store = {};
-    }
-    void cleanup() {
-        program.reset();
-        dir.reset();
-    }
+    void init() { QVERIFY(newCase()); }
+    void cleanup() { endCase(); }
 
     void typedTextSurvivesLaneStartsStopsAndNewRows() {
         TFormMain& w = start();

@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QTemporaryDir>
 #include <memory>
 
 namespace vk::test {
@@ -43,6 +44,44 @@ struct TestPlatform {
         for (QDeadlineTimer t(5000); !program->main().isActiveWindow() && !t.hasExpired();)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         return program;
+    }
+
+    // A new test case: no scripted answers, file choices, shell requests or settings left.
+    void reset() {
+        dialogs = {};
+        chooser = {};
+        shell = {};
+        store = {};
+    }
+};
+
+// One program per test case, in a folder of its own, so backups and settings never leak
+// between cases. The program goes before the folder and the platform it was given.
+struct ProgramFixture {
+    TestPlatform platform;
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<Program> program;
+    ScriptedDialogs& dialogs = platform.dialogs;
+    ScriptedFileChooser& chooser = platform.chooser;
+    RecordingShell& shell = platform.shell;
+    FakeComDriver& driver = platform.driver;
+
+    std::string exe() const { return dir->filePath(QStringLiteral("Velkoran")).toStdString(); }
+    TFormMain& start() {
+        program = platform.start(exe());
+        return program->main();
+    }
+    // For init(); false when there is no folder to run in.
+    bool newCase() {
+        program.reset();
+        dir = std::make_unique<QTemporaryDir>();
+        platform.reset();
+        return dir->isValid();
+    }
+    // For cleanup().
+    void endCase() {
+        program.reset();
+        dir.reset();
     }
 };
 
