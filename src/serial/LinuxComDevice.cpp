@@ -232,17 +232,6 @@ int LinuxComDevice::Collect(int64_t tick, const LineCounts* now) {
     return 0;
 }
 
-namespace {
-uint32_t WatchedWordOf(int lines) {
-    return ModemWordOf(lines);
-}
-
-bool CountsMoved(const LineCounts& a, const LineCounts& b, int lines) {
-    return ((lines & TIOCM_CTS) && a.cts != b.cts) || ((lines & TIOCM_DSR) && a.dsr != b.dsr) ||
-           ((lines & TIOCM_CAR) && a.dcd != b.dcd) || ((lines & TIOCM_RNG) && a.rng != b.rng);
-}
-} // namespace
-
 WaitResult LinuxComDevice::WaitEvent(uint32_t eventMask, LineRecord& record) {
     if (Next(record))
         return WaitResult::Event;
@@ -274,7 +263,7 @@ WaitResult LinuxComDevice::WaitEvent(uint32_t eventMask, LineRecord& record) {
             return WaitResult::Lost;
         if (r != 0)
             haveCounts_ = false;
-        if (!haveCounts_ || CountsMoved(now, counts_, lines_)) {
+        if (!haveCounts_ || CountsMoved(now, counts_, watched_)) {
             if (const int e = Collect(tick, haveCounts_ ? &now : nullptr))
                 return IsLost(e) ? WaitResult::Lost : WaitResult::Failed;
             if (Next(record))
@@ -350,10 +339,7 @@ void LinuxComDevice::Arm() {
         std::lock_guard lock(guardMutex_);
         armed_ = true;
         ++armSeq_;
-        baseline_ = counts_;
-        baselineCounted_ = haveCounts_;
-        baselineWord_ = word_;
-        baselineLines_ = lines_;
+        baseline_ = {counts_, haveCounts_, word_, watched_};
     }
     const uint64_t one = 1;
     [[maybe_unused]] ssize_t n = ::write(armFd_, &one, sizeof one);
@@ -412,19 +398,13 @@ bool LinuxComDevice::Pause(int us) {
 
 void LinuxComDevice::CheckGap() {
     uint64_t seq = 0;
-    LineCounts baseline;
-    bool counted = false;
-    uint32_t word = 0;
-    int lines = 0;
+    Look before;
     {
         std::lock_guard lock(guardMutex_);
         if (!armed_)
             return;
         seq = armSeq_;
-        baseline = baseline_;
-        counted = baselineCounted_;
-        word = baselineWord_;
-        lines = baselineLines_;
+        before = baseline_;
     }
     auto current = [&] {
         std::lock_guard lock(guardMutex_);
@@ -445,13 +425,13 @@ void LinuxComDevice::CheckGap() {
         pauseUs = std::min(pauseUs * 2, 1000);
     }
     // Without counters only a change that lasts shows, in the word.
-    if (counted) {
+    if (before.counted) {
         LineCounts now;
-        if (io_.Counts(fd_, now) != 0 || !CountsMoved(now, baseline, lines))
+        if (io_.Counts(fd_, now) != 0 || !CountsMoved(now, before.counts, before.watched))
             return;
     } else {
         int b = 0;
-        if (io_.Get(fd_, b) != 0 || !((ModemWordOf(b) ^ word) & WatchedWordOf(lines)))
+        if (io_.Get(fd_, b) != 0 || !((ModemWordOf(b) ^ before.word) & before.watched))
             return;
     }
     std::lock_guard lock(guardMutex_);
