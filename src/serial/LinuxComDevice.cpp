@@ -285,8 +285,10 @@ WaitResult LinuxComDevice::WaitEvent(uint32_t eventMask, LineRecord& record) {
             return WaitResult::Lost;
         if (r != 0)
             return WaitResult::Failed;
-        const bool counted = haveCounts_ && io_.Counts(fd_, now) == 0;
-        if (const int e = Collect(woke, counted ? &now : nullptr))
+        // Counters that failed once are not trusted again: the changes told by the word
+        // meanwhile would count a second time once they work.
+        haveCounts_ = haveCounts_ && io_.Counts(fd_, now) == 0;
+        if (const int e = Collect(woke, haveCounts_ ? &now : nullptr))
             return IsLost(e) ? WaitResult::Lost : WaitResult::Failed;
         // A wake-up that shows no change would turn into a busy loop if it repeats.
         if (!Next(record))
@@ -300,8 +302,8 @@ WaitResult LinuxComDevice::PollLines(LineRecord& record) {
         const int64_t tick = ticks_.TickStamp();
         // Where the counters work they also catch pulses shorter than a polling period.
         LineCounts now;
-        const bool counted = haveCounts_ && io_.Counts(fd_, now) == 0;
-        if (const int e = Collect(tick, counted ? &now : nullptr))
+        haveCounts_ = haveCounts_ && io_.Counts(fd_, now) == 0;
+        if (const int e = Collect(tick, haveCounts_ ? &now : nullptr))
             return IsLost(e) ? WaitResult::Lost : WaitResult::Failed;
         if (Next(record))
             return WaitResult::Event;
