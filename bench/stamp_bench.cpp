@@ -6,6 +6,7 @@
 // gap. Stamps are taken with a microsecond tick here so the error shows below the program's
 // millisecond resolution. Never touches a real port.
 #include "race/RaceControl.h"
+#include "race/SerialBinding.h"
 #include "serial/Comms.h"
 #include "serial/LinuxComDevice.h"
 
@@ -94,12 +95,7 @@ public:
         settings_.applyStartupDefaults();
         SetMainWindowValues(port);
         port.DevicePath = pty_.Slave();
-        port.OnCTS = [this](TComPort*) { rc.ComPortStart(); };
-        port.OnDSR = [this](TComPort*) { rc.ComPortStop(); };
-        port.OnRLSD = [this](TComPort*) { rc.ComPortStop(); };
-        port.OnOpen = [this](TComPort*) { rc.ComPortOpen(); };
-        rc.modemStatus = [this] { return port.ModemStatus(); };
-        rc.eventStamp = [this] { return port.EventTick(); };
+        BindRaceToPort(rc, port);
         port.Open();
     }
     ~Chain() { port.Close(); }

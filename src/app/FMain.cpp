@@ -20,6 +20,7 @@
 #include "protocol/Protocol.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/SortGrid.h"
+#include "race/SerialBinding.h"
 #include "serial/Comms.h"
 #include "serial/QtHandOver.h"
 
@@ -157,20 +158,13 @@ void TFormMain::bindSerial() {
     ComPort = std::make_unique<TComPort>(options_.comDriver, timers_.get());
     SetMainWindowValues(*ComPort);
     handOver_ = std::make_unique<QtHandOver>(*ComPort, this);
-    RaceControl& rc = *race_;
-    ComPort->OnCTS = [&rc](TComPort*) { rc.ComPortStart(); };
-    ComPort->OnDSR = [&rc](TComPort*) { rc.ComPortStop(); };
-    ComPort->OnRLSD = [&rc](TComPort*) { rc.ComPortStop(); };
-    ComPort->OnOpen = [&rc](TComPort*) { rc.ComPortOpen(); };
-    ComPort->OnClose = [&rc](TComPort*) { rc.ComPortClose(); };
+    BindRaceToPort(*race_, *ComPort);
     ComPort->OnDeviceLost = [this](TComPort* p) {
         statusBar()->showMessage(QString::fromStdString(DeviceLostText(*p)));
     };
     ComPort->OnDeviceBack = [this](TComPort* p) {
         statusBar()->showMessage(QString::fromStdString(DeviceBackText(*p)));
     };
-    rc.modemStatus = [this] { return ComPort->ModemStatus(); };
-    rc.eventStamp = [this] { return ComPort->EventTick(); };
 }
 
 // ---------------------------------------------------------------- life cycle

@@ -162,7 +162,6 @@ public:
 
     bool anyClockRunning() const { return FrameT1.clockRunning() || FrameT2.clockRunning(); }
     // The one clock that drives both lane displays while a lane runs.
-    Timer& LaneClock() { return *laneClock_; }
     void setLaneClockPeriod(int ms) { laneClock_->setInterval(ms); }
 
 private:

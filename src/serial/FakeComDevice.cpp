@@ -15,16 +15,6 @@ void Count(LineCounts& c, uint32_t lines, int n) {
     c.dcd += (lines & MS_RLSD_ON) ? n : 0;
 }
 
-bool Moved(const LineCounts& a, const LineCounts& b, uint32_t watched) {
-    return ((watched & MS_CTS_ON) && a.cts != b.cts) || ((watched & MS_DSR_ON) && a.dsr != b.dsr) ||
-           ((watched & MS_RING_ON) && a.rng != b.rng) || ((watched & MS_RLSD_ON) && a.dcd != b.dcd);
-}
-
-TickSource& SystemTickSource() {
-    static SystemTicks ticks;
-    return ticks;
-}
-
 } // namespace
 
 FakeComDriver::PathState& FakeComDriver::State(const std::string& path) {
@@ -83,7 +73,7 @@ void FakeComDriver::FailState(const std::string& path, int error) {
 
 void FakeComDriver::SetTicks(TickSource* ticks) {
     std::lock_guard lock(mutex_);
-    ticks_ = ticks;
+    ticks_ = ticks ? ticks : &systemTicks_;
 }
 
 void FakeComDriver::SetLines(const std::string& path, uint32_t word) {
@@ -193,7 +183,7 @@ WaitResult FakeComDevice::WaitEvent(uint32_t mask, LineRecord& record) {
     // Stop is checked first: it wins over events pending at the same moment.
     driver_.changed_.wait(lock, [&] {
         return stop_ || !st.present || st.failWaits ||
-               (!st.hold && ((st.pending & mask) || Moved(st.counts, counts_, watched)));
+               (!st.hold && ((st.pending & mask) || CountsMoved(st.counts, counts_, watched)));
     });
     waiting_ = false;
     driver_.changed_.notify_all();
@@ -203,7 +193,7 @@ WaitResult FakeComDevice::WaitEvent(uint32_t mask, LineRecord& record) {
         return WaitResult::Lost;
     if (st.failWaits)
         return WaitResult::Failed;
-    const int64_t tick = (driver_.ticks_ ? *driver_.ticks_ : SystemTickSource()).TickStamp();
+    const int64_t tick = driver_.ticks_->TickStamp();
     std::vector<LineRecord> out;
     SplitWake(watched, word_, st.lines, &counts_, &st.counts, tick, out);
     // Signalled events without a change of the lines.

@@ -85,7 +85,8 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::map<std::string, PathState> paths_;
-    TickSource* ticks_ = nullptr;
+    SystemTicks systemTicks_;
+    TickSource* ticks_ = &systemTicks_;
 };
 
 class FakeComDevice final : public ComDevice {

@@ -17,10 +17,10 @@ struct Line {
 };
 
 // In the order the handlers run.
-constexpr Line kLines[] = {{MS_CTS_ON, EV_CTS, &LineCounts::cts},
+constexpr Line kLines[] = {{MS_RING_ON, EV_RING, &LineCounts::rng},
+                           {MS_CTS_ON, EV_CTS, &LineCounts::cts},
                            {MS_DSR_ON, EV_DSR, &LineCounts::dsr},
-                           {MS_RLSD_ON, EV_RLSD, &LineCounts::dcd},
-                           {MS_RING_ON, EV_RING, &LineCounts::rng}};
+                           {MS_RLSD_ON, EV_RLSD, &LineCounts::dcd}};
 
 // A line that changed more often than this within one wake-up has its first changes cut: four
 // passes end a lane anyway.
@@ -34,6 +34,13 @@ uint32_t WatchedLines(uint32_t eventMask) {
         if (eventMask & l.event)
             w |= l.word;
     return w;
+}
+
+bool CountsMoved(const LineCounts& a, const LineCounts& b, uint32_t watched) {
+    for (const Line& l : kLines)
+        if ((watched & l.word) && a.*l.count != b.*l.count)
+            return true;
+    return false;
 }
 
 void SplitWake(uint32_t watched, uint32_t before, uint32_t after, const LineCounts* then,

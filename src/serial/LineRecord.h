@@ -23,6 +23,9 @@ struct LineRecord {
 // The modem-status bits of the lines a system event mask watches.
 uint32_t WatchedLines(uint32_t eventMask);
 
+// Whether the counters of any of the `watched` lines (modem-status bits) differ.
+bool CountsMoved(const LineCounts& a, const LineCounts& b, uint32_t watched);
+
 // Appends the records of one wake-up: `before` is the word of the last record, `after` the
 // word read now; `then` and `now` the counters of both moments (null when the device has
 // none). A line the counters show changing more than once went through states that the

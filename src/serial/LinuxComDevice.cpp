@@ -232,17 +232,6 @@ int LinuxComDevice::Collect(int64_t tick, const LineCounts* now) {
     return 0;
 }
 
-namespace {
-uint32_t WatchedWordOf(int lines) {
-    return ModemWordOf(lines);
-}
-
-bool CountsMoved(const LineCounts& a, const LineCounts& b, int lines) {
-    return ((lines & TIOCM_CTS) && a.cts != b.cts) || ((lines & TIOCM_DSR) && a.dsr != b.dsr) ||
-           ((lines & TIOCM_CAR) && a.dcd != b.dcd) || ((lines & TIOCM_RNG) && a.rng != b.rng);
-}
-} // namespace
-
 WaitResult LinuxComDevice::WaitEvent(uint32_t eventMask, LineRecord& record) {
     if (Next(record))
         return WaitResult::Event;
@@ -274,7 +263,7 @@ WaitResult LinuxComDevice::WaitEvent(uint32_t eventMask, LineRecord& record) {
             return WaitResult::Lost;
         if (r != 0)
             haveCounts_ = false;
-        if (!haveCounts_ || CountsMoved(now, counts_, lines_)) {
+        if (!haveCounts_ || CountsMoved(now, counts_, watched_)) {
             if (const int e = Collect(tick, haveCounts_ ? &now : nullptr))
                 return IsLost(e) ? WaitResult::Lost : WaitResult::Failed;
             if (Next(record))
@@ -296,8 +285,10 @@ WaitResult LinuxComDevice::WaitEvent(uint32_t eventMask, LineRecord& record) {
             return WaitResult::Lost;
         if (r != 0)
             return WaitResult::Failed;
-        const bool counted = haveCounts_ && io_.Counts(fd_, now) == 0;
-        if (const int e = Collect(woke, counted ? &now : nullptr))
+        // Counters that failed once are not trusted again: the changes told by the word
+        // meanwhile would count a second time once they work.
+        haveCounts_ = haveCounts_ && io_.Counts(fd_, now) == 0;
+        if (const int e = Collect(woke, haveCounts_ ? &now : nullptr))
             return IsLost(e) ? WaitResult::Lost : WaitResult::Failed;
         // A wake-up that shows no change would turn into a busy loop if it repeats.
         if (!Next(record))
@@ -311,8 +302,8 @@ WaitResult LinuxComDevice::PollLines(LineRecord& record) {
         const int64_t tick = ticks_.TickStamp();
         // Where the counters work they also catch pulses shorter than a polling period.
         LineCounts now;
-        const bool counted = haveCounts_ && io_.Counts(fd_, now) == 0;
-        if (const int e = Collect(tick, counted ? &now : nullptr))
+        haveCounts_ = haveCounts_ && io_.Counts(fd_, now) == 0;
+        if (const int e = Collect(tick, haveCounts_ ? &now : nullptr))
             return IsLost(e) ? WaitResult::Lost : WaitResult::Failed;
         if (Next(record))
             return WaitResult::Event;
@@ -350,10 +341,7 @@ void LinuxComDevice::Arm() {
         std::lock_guard lock(guardMutex_);
         armed_ = true;
         ++armSeq_;
-        baseline_ = counts_;
-        baselineCounted_ = haveCounts_;
-        baselineWord_ = word_;
-        baselineLines_ = lines_;
+        baseline_ = {counts_, haveCounts_, word_, watched_};
     }
     const uint64_t one = 1;
     [[maybe_unused]] ssize_t n = ::write(armFd_, &one, sizeof one);
@@ -412,19 +400,13 @@ bool LinuxComDevice::Pause(int us) {
 
 void LinuxComDevice::CheckGap() {
     uint64_t seq = 0;
-    LineCounts baseline;
-    bool counted = false;
-    uint32_t word = 0;
-    int lines = 0;
+    Look before;
     {
         std::lock_guard lock(guardMutex_);
         if (!armed_)
             return;
         seq = armSeq_;
-        baseline = baseline_;
-        counted = baselineCounted_;
-        word = baselineWord_;
-        lines = baselineLines_;
+        before = baseline_;
     }
     auto current = [&] {
         std::lock_guard lock(guardMutex_);
@@ -445,13 +427,13 @@ void LinuxComDevice::CheckGap() {
         pauseUs = std::min(pauseUs * 2, 1000);
     }
     // Without counters only a change that lasts shows, in the word.
-    if (counted) {
+    if (before.counted) {
         LineCounts now;
-        if (io_.Counts(fd_, now) != 0 || !CountsMoved(now, baseline, lines))
+        if (io_.Counts(fd_, now) != 0 || !CountsMoved(now, before.counts, before.watched))
             return;
     } else {
         int b = 0;
-        if (io_.Get(fd_, b) != 0 || !((ModemWordOf(b) ^ word) & WatchedWordOf(lines)))
+        if (io_.Get(fd_, b) != 0 || !((ModemWordOf(b) ^ before.word) & before.watched))
             return;
     }
     std::lock_guard lock(guardMutex_);

@@ -124,10 +124,13 @@ private:
     std::mutex guardMutex_;
     bool armed_ = false;
     uint64_t armSeq_ = 0;
-    LineCounts baseline_;
-    bool baselineCounted_ = false;
-    uint32_t baselineWord_ = 0;
-    int baselineLines_ = 0;
+    // The event thread's last look before the wait.
+    struct Look {
+        LineCounts counts;
+        bool counted = false;
+        uint32_t word = 0;
+        uint32_t watched = 0;
+    } baseline_;
     std::thread guard_;
 };
 

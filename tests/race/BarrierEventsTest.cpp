@@ -36,6 +36,28 @@ TEST_F(BarrierEvents, ArmedContactStartsTheRaceWithGreenLightAndSound) {
     EXPECT_TRUE(rc.FrameT1.clockRunning());
 }
 
+// The start contact starts the race, the fourth pass stops the lane: each is one operation
+// made of several, and the ui repaints once for it, with the whole state in place.
+TEST_F(BarrierEvents, EachOperationTellsTheUiOnceWhenItIsComplete) {
+    int told = 0;
+    bool wholeState = false;
+    rc.onChanged = [&] {
+        ++told;
+        wholeState = rc.led[0] && !rc.armed(kLockStart);
+    };
+    armStart();
+    told = 0;
+    setLines(kStatusCTS, true);
+    EXPECT_EQ(told, 1);
+    EXPECT_TRUE(wholeState);
+    for (int k = 0; k < 3; ++k)
+        pass(1);
+    told = 0;
+    setLines(kStatusRLSD, false);
+    EXPECT_EQ(told, 1);
+    EXPECT_FALSE(rc.FrameT1.clockRunning());
+}
+
 TEST_F(BarrierEvents, BlockedContactOrLockoutStartsNothing) {
     setLines(kStatusCTS, true);
     EXPECT_FALSE(rc.led[0]);

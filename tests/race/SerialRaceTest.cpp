@@ -1,4 +1,5 @@
 #include "RaceFixture.h"
+#include "race/SerialBinding.h"
 
 #include "serial/Comms.h"
 #include "serial/FakeComDevice.h"
@@ -12,7 +13,7 @@ using namespace std::chrono_literals;
 
 // A whole race through the serial component: the scripted device changes the lines on the
 // event thread, the hand-overs are served here as the ui thread would, and the race control
-// is bound to the component exactly as the main window binds it.
+// is bound to the component as the main window binds it.
 class SerialRace : public RaceFixture {
 protected:
     const std::string kPath = "/fake/ttyUSB0";
@@ -25,13 +26,7 @@ protected:
         map.entries[4] = {kPath, false};
         port.PortMap = map;
         port.Port = 5;
-        port.OnCTS = [this](TComPort*) { rc.ComPortStart(); };
-        port.OnDSR = [this](TComPort*) { rc.ComPortStop(); };
-        port.OnRLSD = [this](TComPort*) { rc.ComPortStop(); };
-        port.OnOpen = [this](TComPort*) { rc.ComPortOpen(); };
-        port.OnClose = [this](TComPort*) { rc.ComPortClose(); };
-        rc.modemStatus = [this] { return port.ModemStatus(); };
-        rc.eventStamp = [this] { return port.EventTick(); };
+        BindRaceToPort(rc, port);
     }
     ~SerialRace() override { port.Close(); }
 

@@ -50,8 +50,10 @@ public:
     }
     int Counts(int, LineCounts& c) override {
         std::lock_guard lock(m_);
-        if (!hasCounts)
+        if (!hasCounts || countsFailures > 0) {
+            countsFailures -= countsFailures > 0;
             return EINVAL;
+        }
         c = counts_;
         return 0;
     }
@@ -148,10 +150,15 @@ public:
         std::lock_guard lock(m_);
         return field;
     }
+    template <class T> void Write(T& field, T value) {
+        std::lock_guard lock(m_);
+        field = value;
+    }
 
     // Script and record, guarded by m_.
     bool hasWait = true;
     bool hasCounts = true;
+    int countsFailures = 0; // the next this many readings of the counters fail
     int getError = 0;
     int setError = 0;
     int waitError = 0;
