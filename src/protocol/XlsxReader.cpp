@@ -449,6 +449,12 @@ private:
         } else { // str (formula text), e (error), d (ISO date)
             text = decodeEscapes(value_);
         }
+        // A short reference to a long shared string must not multiply it past the bound.
+        textBytes_ += text.size();
+        if (textBytes_ > o_.maxPartBytes) {
+            error = "zu viel Text in der Tabelle";
+            return;
+        }
         cells_[static_cast<size_t>(col_ - 1)] = std::move(text);
     }
 
@@ -471,6 +477,7 @@ private:
     bool inData_ = false, inRow_ = false, inCell_ = false, inV_ = false, inIs_ = false;
     long long expectedRow_ = 1;
     long long col_ = 0, lastCol_ = 0, style_ = -1;
+    size_t textBytes_ = 0;
     std::string type_, value_, inline_;
     std::vector<std::string> cells_;
     RichText rich_;
