@@ -2,6 +2,7 @@
 
 #include "protocol/NumberFormats.h"
 #include "protocol/ProtocolText.h"
+#include "protocol/TextCodec.h"
 #include "protocol/ZipArchive.h"
 
 #include <expat.h>
@@ -276,16 +277,8 @@ std::string decodeEscapes(const std::string& s) {
         unsigned code = 0;
         if (s[i] == '_' && i + 6 < s.size() && s[i + 1] == 'x' && s[i + 6] == '_' &&
             std::from_chars(s.data() + i + 2, s.data() + i + 6, code, 16).ptr == s.data() + i + 6) {
-            if (code < 0x80) {
-                out += static_cast<char>(code);
-            } else if (code < 0x800) {
-                out += static_cast<char>(0xC0 | (code >> 6));
-                out += static_cast<char>(0x80 | (code & 0x3F));
-            } else if (code < 0xD800 || code > 0xDFFF) {
-                out += static_cast<char>(0xE0 | (code >> 12));
-                out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (code & 0x3F));
-            }
+            if (code < 0xD800 || code > 0xDFFF)
+                AppendUtf8(out, code);
             i += 6;
             continue;
         }
