@@ -144,7 +144,7 @@ std::string document(const CellTable& table, const DocumentInfo& info) {
 } // namespace
 
 std::string XmlText(const std::string& text) {
-    const std::string s = IsValidUtf8(text) ? text : Windows1252ToUtf8(text);
+    const std::string s = AsUtf8(text);
     std::string out;
     out.reserve(s.size());
     for (size_t i = 0; i < s.size(); ++i) {

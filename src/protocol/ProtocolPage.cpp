@@ -12,7 +12,7 @@ constexpr char kMakerSoftwarePage[] = "https://www.quorvane.de/software";
 // Cells are UTF-8; anything else (a file that slipped through undecoded) is taken as
 // Windows-1252, so the page never declares a charset its bytes break.
 std::string pageText(const std::string& s) {
-    return HtmlEscape(IsValidUtf8(s) ? s : Windows1252ToUtf8(s));
+    return HtmlEscape(AsUtf8(s));
 }
 
 } // namespace

@@ -196,7 +196,16 @@ template <typename Table> std::string textBytes(const Table& table, int cols) {
             continue;
         for (int c = 0; c < cols; ++c) {
             const std::string& cell = table.Cell(c, r);
-            out += cell.empty() ? std::string(" ") : cell;
+            if (cell.empty()) {
+                out += ' ';
+            } else if (cell.find_first_of("\t\r\n") == std::string::npos) {
+                out += cell;
+            } else {
+                // A line end or TAB (a spreadsheet's two-line cell) would split the row when
+                // the file is read back: it is written as a blank.
+                for (char ch : cell)
+                    out += ch == '\t' || ch == '\r' || ch == '\n' ? ' ' : ch;
+            }
             out += '\t';
         }
         out += "\r\n";

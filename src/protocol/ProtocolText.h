@@ -43,7 +43,8 @@ bool AtomicWriteFile(const std::string& path, const std::string& bytes, FileIo& 
 int RemoveStaleTempFiles(const std::string& path);
 
 // The file form of the table: each row with a start number as its cells followed by TAB
-// (an empty cell written as one blank), lines ended by CR LF.
+// (an empty cell written as one blank, a TAB or line end inside a cell as a blank), lines
+// ended by CR LF.
 std::string ProtocolTextBytes(const CellTable& table);
 std::string ProtocolTextBytes(const TableSnapshot& table);
 

@@ -3,6 +3,7 @@
 #include "protocol/SortGridParts.h"
 
 #include <QFocusEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
 
 namespace vk {

@@ -13,7 +13,8 @@ struct SheetReadOptions {
     // A sheet with more rows to import than this is refused as a whole.
     size_t maxRows = 1000000;
     // No part of an .xlsx is inflated beyond this many bytes (the sheet may use all of it;
-    // the other parts have smaller bounds of their own).
+    // the other parts have smaller bounds of their own), and the rows read from either kind
+    // of file hold no more text than this.
     size_t maxPartBytes = size_t{1} << 30;
 };
 

@@ -19,24 +19,6 @@ size_t seqLength(unsigned char c) {
     return 1; // a stray byte counts as one character
 }
 
-void appendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Code points of 0x80..0x9F in Windows-1252; 0 marks the five undefined bytes, which are
 // kept as the C1 control of the same value.
 const uint16_t kCp1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -77,6 +59,24 @@ template <bool Upper> std::string changeCase(const std::string& s) {
 }
 
 } // namespace
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
 
 bool IsValidUtf8(std::string_view bytes) {
     size_t i = 0;
@@ -132,15 +132,15 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
         if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
             const uint32_t low = unit(i + 2);
             if (low >= 0xDC00 && low <= 0xDFFF) {
-                appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
                 i += 2;
                 continue;
             }
         }
-        appendUtf8(out, u >= 0xD800 && u <= 0xDFFF ? kReplacement : u);
+        AppendUtf8(out, u >= 0xD800 && u <= 0xDFFF ? kReplacement : u);
     }
     if (i < bytes.size())
-        appendUtf8(out, kReplacement);
+        AppendUtf8(out, kReplacement);
     return out;
 }
 
@@ -152,11 +152,15 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
         if (c < 0x80)
             out += ch;
         else if (c < 0xA0 && kCp1252High[c - 0x80] != 0)
-            appendUtf8(out, kCp1252High[c - 0x80]);
+            AppendUtf8(out, kCp1252High[c - 0x80]);
         else
-            appendUtf8(out, c);
+            AppendUtf8(out, c);
     }
     return out;
+}
+
+std::string AsUtf8(std::string_view bytes) {
+    return IsValidUtf8(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
 }
 
 std::string Utf8Lower(const std::string& s) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -8,6 +9,10 @@ namespace vk {
 // convert without any locale.
 bool IsValidUtf8(std::string_view bytes);
 std::string Windows1252ToUtf8(std::string_view bytes);
+// Valid UTF-8 as it is, anything else taken as Windows-1252 (a file that slipped in undecoded).
+std::string AsUtf8(std::string_view bytes);
+// Appends the UTF-8 form of a code point.
+void AppendUtf8(std::string& out, uint32_t codePoint);
 // UTF-16 without its byte-order mark; an unpaired surrogate or an odd last byte becomes
 // U+FFFD.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);

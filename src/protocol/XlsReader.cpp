@@ -25,6 +25,7 @@ bool ReadXls(const std::string& path, const SheetReadOptions& options, SheetRows
         return false;
     }
     SheetRows out;
+    size_t textBytes = 0;
     const int cols = std::min<int>(options.columns, sheetCols);
     for (unsigned int r = 0; r < sheetRows; ++r) {
         std::vector<std::string> cells(static_cast<size_t>(options.columns));
@@ -58,6 +59,13 @@ bool ReadXls(const std::string& path, const SheetReadOptions& options, SheetRows
             // Column A decides where the table ends; no need to read further cells.
             if (c == 0 && text.empty())
                 break;
+            // Many cells may name one long shared string.
+            textBytes += text.size();
+            if (textBytes > options.maxPartBytes) {
+                freexl_close(handle);
+                error = "zu viel Text in der Tabelle";
+                return false;
+            }
         }
         if (cells.empty() || cells[0].empty())
             break;

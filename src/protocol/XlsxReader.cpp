@@ -2,6 +2,7 @@
 
 #include "protocol/NumberFormats.h"
 #include "protocol/ProtocolText.h"
+#include "protocol/TextCodec.h"
 #include "protocol/ZipArchive.h"
 
 #include <expat.h>
@@ -276,16 +277,8 @@ std::string decodeEscapes(const std::string& s) {
         unsigned code = 0;
         if (s[i] == '_' && i + 6 < s.size() && s[i + 1] == 'x' && s[i + 6] == '_' &&
             std::from_chars(s.data() + i + 2, s.data() + i + 6, code, 16).ptr == s.data() + i + 6) {
-            if (code < 0x80) {
-                out += static_cast<char>(code);
-            } else if (code < 0x800) {
-                out += static_cast<char>(0xC0 | (code >> 6));
-                out += static_cast<char>(0x80 | (code & 0x3F));
-            } else if (code < 0xD800 || code > 0xDFFF) {
-                out += static_cast<char>(0xE0 | (code >> 12));
-                out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (code & 0x3F));
-            }
+            if (code < 0xD800 || code > 0xDFFF)
+                AppendUtf8(out, code);
             i += 6;
             continue;
         }
@@ -449,6 +442,12 @@ private:
         } else { // str (formula text), e (error), d (ISO date)
             text = decodeEscapes(value_);
         }
+        // A short reference to a long shared string must not multiply it past the bound.
+        textBytes_ += text.size();
+        if (textBytes_ > o_.maxPartBytes) {
+            error = "zu viel Text in der Tabelle";
+            return;
+        }
         cells_[static_cast<size_t>(col_ - 1)] = std::move(text);
     }
 
@@ -471,6 +470,7 @@ private:
     bool inData_ = false, inRow_ = false, inCell_ = false, inV_ = false, inIs_ = false;
     long long expectedRow_ = 1;
     long long col_ = 0, lastCol_ = 0, style_ = -1;
+    size_t textBytes_ = 0;
     std::string type_, value_, inline_;
     std::vector<std::string> cells_;
     RichText rich_;

@@ -21,13 +21,9 @@ namespace {
 constexpr int kMaxSheetRows = 1048576;
 constexpr size_t kMaxCellChars = 32767;
 
-std::string cellText(const std::string& s) {
-    return IsValidUtf8(s) ? s : Windows1252ToUtf8(s);
-}
-
 std::string sheetNameFrom(const std::string& wanted) {
     std::string name;
-    for (char ch : cellText(wanted))
+    for (char ch : AsUtf8(wanted))
         name += ch && std::strchr("[]:*?/\\", ch) ? '_' : ch;
     while (!name.empty() && name.front() == '\'')
         name.erase(0, 1);
@@ -46,7 +42,7 @@ std::vector<double> XlsxColumnWidths(const CellTable& table) {
         for (int r = 0; r < table.RowCount(); ++r) {
             // The bold header needs a little more room.
             const double k = r == 0 ? 1.15 : 1.0;
-            w = std::max(w, static_cast<double>(CharCount(cellText(table.Cell(c, r)))) * k);
+            w = std::max(w, static_cast<double>(CharCount(AsUtf8(table.Cell(c, r)))) * k);
         }
         widths.push_back(std::clamp(w + 2.0, 4.0, 80.0));
     }
@@ -101,7 +97,7 @@ std::string XlsxBytes(const CellTable& table, const WorkbookInfo& info, std::str
     const char sep = table.Locale.decimalSeparator;
     for (int r = 0; r < table.RowCount() && err == LXW_NO_ERROR; ++r) {
         for (int c = 0; c < table.ColCount() && err == LXW_NO_ERROR; ++c) {
-            const std::string cell = cellText(table.Cell(c, r));
+            const std::string cell = AsUtf8(table.Cell(c, r));
             const auto row = static_cast<lxw_row_t>(r);
             const auto col = static_cast<lxw_col_t>(c);
             double value = 0;
@@ -120,8 +116,8 @@ std::string XlsxBytes(const CellTable& table, const WorkbookInfo& info, std::str
         err = worksheet_set_column(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
                                    widths[c], nullptr);
 
-    std::string title = cellText(info.title), subject = cellText(info.subject),
-                author = cellText(info.author);
+    std::string title = AsUtf8(info.title), subject = AsUtf8(info.subject),
+                author = AsUtf8(info.author);
     lxw_doc_properties props{};
     props.title = title.data();
     props.subject = subject.data();

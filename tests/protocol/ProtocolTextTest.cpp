@@ -38,6 +38,7 @@ TEST_F(TextFixture, SaveAndLoadRoundTripKeepsNumberedRowsAndUmlauts) {
     table.AddRow({"1", "Müller", "Jürgen", "3", "0,512", "", "", "5,123", "6,001", "+"});
     table.AddRow({"", "Ohne", "Nummer"});
     table.AddRow({"2", "Groß", "Ä"});
+    table.AddRow({"4", "Zwei\nZeilen", "mit\tTab", "\r\n", "0,4"}); // from a spreadsheet
     const std::string p = dir.file("p.txt");
     ASSERT_TRUE(protocol.WriteProtocolText(p));
     const std::string bytes = test::ReadBytes(p);
@@ -51,12 +52,16 @@ TEST_F(TextFixture, SaveAndLoadRoundTripKeepsNumberedRowsAndUmlauts) {
     CellTable other;
     Protocol again(other, dialogs);
     ASSERT_EQ(again.ReadProtocolText(p), ReadStatus::Ok);
-    ASSERT_EQ(other.RowCount(), 3);
+    ASSERT_EQ(other.RowCount(), 4);
     EXPECT_EQ(other.Cell(1, 1), "Müller");
     EXPECT_EQ(other.Cell(5, 1), " ") << "an empty cell comes back as one blank";
     EXPECT_EQ(other.Cell(10, 1), " ");
     EXPECT_EQ(other.Cell(1, 2), "Groß");
     EXPECT_EQ(other.Cell(8, 0), "Geszeit");
+    EXPECT_EQ(other.Cell(1, 3), "Zwei Zeilen") << "a line end inside a cell never splits a row";
+    EXPECT_EQ(other.Cell(2, 3), "mit Tab");
+    EXPECT_EQ(other.Cell(3, 3), "  ");
+    EXPECT_EQ(other.Cell(4, 3), "0,4");
 }
 
 TEST_F(TextFixture, SemicolonLinesKeepEmptyFieldsAsBlanks) {

@@ -234,6 +234,13 @@ TEST(SpreadsheetImport, HostileOrBrokenFilesAreRefusedWithAReason) {
     const std::string bomb = test::MakeXlsx(
         "", "", "", "<worksheet>" + std::string(4u << 20, ' ') + "<sheetData/></worksheet>");
     ASSERT_LT(bomb.size(), 100000u);
+    // Twenty-two short references to one 100 kB shared string.
+    std::string rowOfReferences = "<row>";
+    for (int c = 0; c < 11; ++c)
+        rowOfReferences += "<c t=\"s\"><v>0</v></c>";
+    rowOfReferences += "</row>";
+    const std::string repeatedText = test::MakeXlsx(
+        rowOfReferences + rowOfReferences, "<si><t>" + std::string(100000, 'x') + "</t></si>");
     const std::string manyRows = test::MakeXlsx(
         "<row><c><v>1</v></c></row><row><c><v>2</v></c></row><row><c><v>3</v></c></row>");
     struct Case {
@@ -253,6 +260,7 @@ TEST(SpreadsheetImport, HostileOrBrokenFilesAreRefusedWithAReason) {
          "DTD"},
         {"a part that inflates beyond the bound", bomb, "groß"},
         {"more rows than allowed", manyRows, "mehr als 2 Zeilen"},
+        {"one long text referred to beyond the bound", repeatedText, "zu viel Text"},
         {"a missing shared string", test::MakeXlsx("<row><c t=\"s\"><v>3</v></c></row>"),
          "fehlenden Text"},
         {"rows out of order",
