@@ -2,7 +2,6 @@
 
 #include "app/DlgYesNo.h"
 
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSoundEffect>
@@ -135,10 +134,8 @@ void QtDialogs::information(const std::string& message) {
     QMessageBox::information(parent_, title_, QString::fromStdString(message));
 }
 
-bool ShowHelpPage(const std::string& path, Dialogs* report) {
-    const QString file = QString::fromStdString(path);
-    const bool ok =
-        QFileInfo(file).isFile() && QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+bool ShowHelpPage(const std::string& path, Shell& shell, Dialogs* report) {
+    const bool ok = QFileInfo(QString::fromStdString(path)).isFile() && shell.open(path);
     if (!ok && report)
         report->errorReport("Die Hilfedatei kann nicht geöffnet werden: " + path);
     return ok;

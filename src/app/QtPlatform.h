@@ -61,10 +61,10 @@ private:
     QPointer<QWidget> parent_;
 };
 
-// Opens the help page in the default browser. A missing page, or one no program would open,
-// is reported through `report` (when given) with the path, like a help viewer would.
+// Hands the help page to the desktop. A missing page, or one no program would open, is
+// reported through `report` (when given) with the path, like a help viewer would.
 // Returns whether the page was handed over.
-bool ShowHelpPage(const std::string& path, Dialogs* report);
+bool ShowHelpPage(const std::string& path, Shell& shell, Dialogs* report);
 
 // The notice bInfoClick shows (German).
 QString InfoText(const QString& applicationTitle);

@@ -9,6 +9,7 @@
 #include "protocol/ProtocolPanel.h"
 
 #include <QAction>
+#include <QFile>
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -168,6 +169,8 @@ private:
 private slots:
     void init() {
         dir = std::make_unique<QTemporaryDir>(); // no backup of an earlier case
+        QVERIFY(
+            QFile(dir->filePath(QStringLiteral("Velkoran-Hilfe.html"))).open(QIODevice::WriteOnly));
         platform.store = {};
         platform.dialogs = {};
         opened.clear();

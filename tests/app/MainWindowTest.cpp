@@ -232,10 +232,13 @@ private slots:
         TFormMain& w = start();
         QCOMPARE(w.windowTitle(), QStringLiteral("Velkoran v 0.5"));
         QCOMPARE(w.eTitle->text(), QStringLiteral("* * *"));
+        const QString help = dir->filePath(QStringLiteral("Velkoran-Hilfe.html"));
+        key(w, Qt::Key_F1); // no page beside the program yet
+        QCOMPARE(dialogs.errors.size(), size_t(1));
+        QVERIFY(QFile(help).open(QIODevice::WriteOnly));
         key(w, Qt::Key_F1);
         key(w, Qt::Key_I, Qt::AltModifier);
-        const std::string help = dir->filePath(QStringLiteral("Velkoran-Hilfe.html")).toStdString();
-        QCOMPARE(shell.opened, (std::vector<std::string>{help, help}));
+        QCOMPARE(shell.opened, (std::vector<std::string>{help.toStdString(), help.toStdString()}));
         key(w, Qt::Key_F3);
         QCOMPARE(dialogs.infos.size(), size_t(1));
         QVERIFY(QString::fromStdString(dialogs.infos[0]).contains(QStringLiteral("Velkoran")));

@@ -2,10 +2,12 @@
 #include "app/QtPlatform.h"
 #include "app/shell/ModalHelper.h"
 #include "support/ManualClock.h"
+#include "support/RecordingShell.h"
 
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class DlgYesNoTest : public QObject {
@@ -195,11 +197,25 @@ void DlgYesNoTest::infoTextNamesTheProgram() {
 
 void DlgYesNoTest::missingHelpPageIsReported() {
     vk::test::ScriptedDialogs report;
+    vk::test::RecordingShell shell;
     const std::string path = QDir::tempPath().toStdString() + "/vk-missing/Velkoran-Hilfe.html";
-    QVERIFY(!vk::ShowHelpPage(path, &report));
+    QVERIFY(!vk::ShowHelpPage(path, shell, &report));
     QCOMPARE(report.errors.size(), size_t(1));
     QVERIFY(report.errors[0].find(path) != std::string::npos);
-    QVERIFY(!vk::ShowHelpPage(path, nullptr));
+    QVERIFY(!vk::ShowHelpPage(path, shell, nullptr));
+    QVERIFY(shell.opened.empty());
+
+    // A page that is there but that no program opens is reported too.
+    QTemporaryDir dir;
+    const std::string there = dir.filePath(QStringLiteral("Velkoran-Hilfe.html")).toStdString();
+    QVERIFY(QFile(QString::fromStdString(there)).open(QIODevice::WriteOnly));
+    shell.opens = false;
+    QVERIFY(!vk::ShowHelpPage(there, shell, &report));
+    QCOMPARE(report.errors.size(), size_t(2));
+    shell.opens = true;
+    QVERIFY(vk::ShowHelpPage(there, shell, &report));
+    QCOMPARE(shell.opened, (std::vector<std::string>{there, there}));
+    QCOMPARE(report.errors.size(), size_t(2));
 }
 
 QTEST_MAIN(DlgYesNoTest)
