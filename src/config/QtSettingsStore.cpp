@@ -7,6 +7,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <sys/stat.h>
 
 namespace vk {
 
@@ -92,9 +93,20 @@ QString FileOf(const std::string& program) {
 std::unique_ptr<SettingsKey> QtSettingsStore::OpenKey(const std::string& program, bool create) {
     const QString path = FileOf(program);
     const QFileInfo info(path);
+    // QSettings reads the file before it writes it: only a regular file (or none) is safe.
+    if (Unusable(program))
+        return nullptr;
     if (create ? !QDir().mkpath(info.absolutePath()) : !info.isFile())
         return nullptr;
     return std::make_unique<QtSettingsKey>(path);
+}
+
+bool QtSettingsStore::Unusable(const std::string& program) const {
+    // stat opens nothing, so neither a pipe nor a device can hold the program here.
+    struct stat st {};
+    if (::stat(FileOf(program).toLocal8Bit().constData(), &st) != 0)
+        return false; // no file yet, or a folder we cannot see into: the open reports it
+    return !S_ISREG(st.st_mode);
 }
 
 std::string QtSettingsStore::Location(const std::string& program) const {

@@ -12,6 +12,7 @@ class QtSettingsStore final : public SettingsStore {
 public:
     std::unique_ptr<SettingsKey> OpenKey(const std::string& program, bool create) override;
     std::string Location(const std::string& program) const override;
+    bool Unusable(const std::string& program) const override;
 };
 
 } // namespace vk

@@ -28,6 +28,9 @@ public:
     virtual std::unique_ptr<SettingsKey> OpenKey(const std::string& program, bool create) = 0;
     // Where the key of a program lives, for messages.
     virtual std::string Location(const std::string& program) const = 0;
+    // The key's place holds something that is no key (a pipe, a device, a folder): it is
+    // neither read nor written, since opening it could wait for good.
+    virtual bool Unusable(const std::string& /*program*/) const { return false; }
 };
 
 } // namespace vk

@@ -156,7 +156,7 @@ TEST(SettingsStore, RoundTripAndAFailedWrite) {
     s.ManyStart = true;
     ASSERT_EQ(SaveSettings(store, "Velkoran", s), "");
     Settings back;
-    LoadSettings(store, "Velkoran", back, 1);
+    LoadSettings(store, "Velkoran", back, {});
     EXPECT_EQ(back.left, -5);
     EXPECT_EQ(back.Port, 12);
     EXPECT_EQ(back.Title, "Finale");
@@ -169,14 +169,109 @@ TEST(SettingsStore, RoundTripAndAFailedWrite) {
     s.Port = 1;
     EXPECT_EQ(SaveSettings(store, "Velkoran", s), "Datenträger voll");
     EXPECT_EQ(std::get<int32_t>(store.keys.at("Velkoran").at("Port")), 12);
+}
 
-    // A wrongly typed value ends the reading there.
-    store.keys["Velkoran"]["Klass"] = std::string("ja");
-    store.keys["Velkoran"]["LengthS"] = 77;
-    Settings partly;
-    LoadSettings(store, "Velkoran", partly, 1);
-    EXPECT_EQ(partly.Title, "Finale");
-    EXPECT_EQ(partly.LengthS, Settings{}.LengthS);
+// Every value of a full key, one at a time missing, of the wrong type, out of range or huge:
+// that value alone keeps its default, it is named once, and every other value is read.
+TEST(SettingsStore, OneBadValueCostsOnlyItself) {
+    using V = MemorySettingsStore::Value;
+    const MemorySettingsStore::Values full = {
+        {"Left", 30},      {"Top", 40},      {"Width", 1000},  {"Height", 700},
+        {"Sound", 0},      {"Port", 5},      {"Alg", 1},       {"WaitStart", 2500},
+        {"FilterInd", 2},  {"Length", 201},  {"Monitor", 1},   {"Title", std::string("Finale")},
+        {"Klass", 1},      {"KlassSort", 0}, {"LengthS", 5},   {"LengthC", 1000},
+        {"LengthF", 1800}, {"ColSpeed0", 1}, {"ColSpeed1", 0}, {"ColSpeed2", 0},
+        {"ColSpeed3", 0},  {"ManyStart", 1}};
+    const SettingsContext two{{{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}}, 16};
+    // What a store holds after writing `s`.
+    auto written = [](const Settings& s) {
+        MemorySettingsStore out;
+        EXPECT_EQ(SaveSettings(out, "V", s), "");
+        return out.keys["V"];
+    };
+    const auto defaults = written(Settings{});
+    const V missing = std::string("\x01missing");
+    const V wrongType = std::string("800px");
+    const V huge = INT32_MAX;
+    using K = SettingsProblem::Kind;
+    struct Row {
+        const char* name;
+        V value;
+        std::optional<K> problem; // none: the value is taken (or quietly kept, see below)
+    };
+    std::vector<Row> rows;
+    for (const auto& [name, value] : full) {
+        const bool text = std::holds_alternative<std::string>(value);
+        rows.push_back(
+            {name.c_str(), missing, name == "Title" ? std::nullopt : std::optional(K::Missing)});
+        rows.push_back({name.c_str(), text ? V(7) : wrongType, K::WrongType});
+    }
+    for (const char* flag : {"Sound", "Klass", "KlassSort", "ColSpeed0", "ColSpeed1", "ColSpeed2",
+                             "ColSpeed3", "ManyStart"})
+        rows.push_back({flag, huge, std::nullopt}); // any non-zero value is yes
+    const std::pair<const char*, V> outOfRange[] = {{"Width", 100000},
+                                                    {"Width", 791},
+                                                    {"Height", 100000},
+                                                    {"Height", -1},
+                                                    {"Port", 257},
+                                                    {"Port", 17},
+                                                    {"Port", -1},
+                                                    {"Port", huge},
+                                                    {"Alg", 2},
+                                                    {"Alg", -1},
+                                                    {"WaitStart", -1},
+                                                    {"WaitStart", 600001},
+                                                    {"FilterInd", 0},
+                                                    {"FilterInd", 5},
+                                                    {"Length", INT32_MIN},
+                                                    {"Length", 99},
+                                                    {"Length", huge},
+                                                    {"Monitor", -1},
+                                                    {"LengthS", 0},
+                                                    {"LengthS", 10001},
+                                                    {"LengthC", huge},
+                                                    {"LengthF", -3900},
+                                                    {"Title", std::string(1025, 'x')}};
+    for (const auto& [name, value] : outOfRange)
+        rows.push_back({name, value, K::OutOfRange});
+    // Quietly kept: a lock time of 0, a screen that is gone, a window on no screen.
+    for (const auto& [name, value] : std::initializer_list<std::pair<const char*, V>>{
+             {"WaitStart", 0}, {"Monitor", 2}, {"Left", huge}, {"Top", -20000}})
+        rows.push_back({name, value, std::nullopt});
+
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + " = " +
+                     (std::holds_alternative<int32_t>(row.value)
+                          ? std::to_string(std::get<int32_t>(row.value))
+                          : std::get<std::string>(row.value).substr(0, 12)));
+        MemorySettingsStore store;
+        store.keys["V"] = full;
+        if (row.value == missing)
+            store.keys["V"].erase(row.name);
+        else
+            store.keys["V"][row.name] = row.value;
+        Settings s;
+        const auto problems = LoadSettings(store, "V", s, two);
+        if (row.problem)
+            EXPECT_EQ(problems, (std::vector<SettingsProblem>{{row.name, *row.problem}}));
+        else
+            EXPECT_TRUE(problems.empty());
+        EXPECT_TRUE(ValuesOutsideTheirRange(s, two).empty());
+
+        auto expected = full;
+        const std::string name = row.name;
+        const bool taken = !row.problem && row.value != missing && name != "WaitStart" &&
+                           name != "Monitor" && name != "Left" && name != "Top";
+        if (taken)
+            expected[name] = std::get<int32_t>(row.value) != 0 ? 1 : 0;
+        else if (name == "Title")
+            expected[name] = row.problem ? defaults.at(name) : V(std::string());
+        else if (name == "Left" || name == "Top") // a position needs both edges
+            expected["Left"] = expected["Top"] = 0;
+        else
+            expected[name] = defaults.at(name);
+        EXPECT_EQ(written(s), expected);
+    }
 }
 
 } // namespace

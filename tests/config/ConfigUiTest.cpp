@@ -62,10 +62,10 @@ private:
         for (TSpinFloatEdit* f : {d.sfeLen, d.seStartLen, d.seCentrLen, d.seFinalLen, d.seWait})
             f->setDecimalSeparator(QLatin1Char(','));
     }
-    static Settings load(int screens = 1) {
+    static Settings load() {
         QtSettingsStore store;
         Settings s;
-        LoadSettings(store, "Velkoran", s, screens);
+        LoadSettings(store, "Velkoran", s, {});
         return s;
     }
 
@@ -79,68 +79,57 @@ private slots:
 
     // ---- the settings file
 
-    void readingStopsAtAMissingOrWrongValue_data() {
-        QTest::addColumn<QByteArray>("drop");
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QByteArray>("value");
-        QTest::newRow("no file") << QByteArray("-") << QByteArray() << QByteArray();
-        QTest::newRow("lacks Sound") << QByteArray("Sound") << QByteArray() << QByteArray();
-        QTest::newRow("lacks only ManyStart")
-            << QByteArray("ManyStart") << QByteArray() << QByteArray();
-        QTest::newRow("lacks Title") << QByteArray("Title") << QByteArray() << QByteArray();
-        QTest::newRow("Port 300") << QByteArray() << QByteArray("Port") << QByteArray("300");
-        QTest::newRow("Monitor 1") << QByteArray() << QByteArray("Monitor") << QByteArray("1");
-        QTest::newRow("WaitStart 0") << QByteArray() << QByteArray("WaitStart") << QByteArray("0");
-        QTest::newRow("Alg not a number") << QByteArray() << QByteArray("Alg") << QByteArray("1.5");
-    }
-    void readingStopsAtAMissingOrWrongValue() {
-        QFETCH(QByteArray, drop);
-        QFETCH(QByteArray, name);
-        QFETCH(QByteArray, value);
-        if (drop != "-")
-            writeFile(drop.isEmpty() ? nullptr : drop.constData(),
-                      {name.isEmpty() ? nullptr : name.constData(), value.constData()});
-        const Settings s = load();
-        const Settings d;
-        const QByteArray row = QTest::currentDataTag();
-        if (row == "no file") {
-            QVERIFY(!s.left && !s.top);
-            QCOMPARE(s.width, 800);
-            QCOMPARE(s.height, 561);
-            QCOMPARE(s.Port, 0);
-            QCOMPARE(s.WaitStart, 3000);
-            QCOMPARE(s.Title, std::string("* * *"));
-            QVERIFY(!s.ColSpeed0);
-        } else if (row == "lacks Sound") {
-            QCOMPARE(s.left, std::optional<int>(30));
-            QCOMPARE(s.height, 600);
-            QVERIFY(s.Sound);
-            QCOMPARE(s.Port, 0);
-            QCOMPARE(s.Title, std::string("* * *"));
-            QCOMPARE(s.LengthF, d.LengthF);
-        } else if (row == "lacks only ManyStart") {
-            QCOMPARE(s.Title, std::string("Finale"));
-            QVERIFY(s.ColSpeed0 && !s.ColSpeed3);
-            QVERIFY(!s.ManyStart);
-        } else if (row == "lacks Title") {
-            QCOMPARE(s.Title, std::string());
-            QVERIFY(s.Klass);
-            QCOMPARE(s.LengthF, 1800);
-            QVERIFY(s.ManyStart);
-        } else if (row == "Port 300") {
-            QCOMPARE(s.Port, 44);
-            QVERIFY(s.ManyStart);
-        } else if (row == "Monitor 1") {
-            QCOMPARE(s.MonitorIndex, 0);
-            QCOMPARE(s.Title, std::string("Finale"));
-        } else if (row == "WaitStart 0") {
-            QCOMPARE(s.WaitStart, 3000);
-            QCOMPARE(s.FilterInd, 2);
-        } else if (row == "Alg not a number") {
-            QCOMPARE(s.Port, 5);
-            QCOMPARE(s.Alg, d.Alg);
-            QCOMPARE(s.WaitStart, d.WaitStart);
+    // The file's texts: each bad value costs only itself and is named, the later ones are read.
+    void eachValueOfTheFileOnItsOwn() {
+        using K = SettingsProblem::Kind;
+        struct Row {
+            const char* drop;
+            std::pair<const char*, const char*> change;
+            std::vector<SettingsProblem> problems;
+        };
+        const Row rows[] = {
+            {"Sound", {}, {{"Sound", K::Missing}}},
+            {"Left", {}, {{"Left", K::Missing}}},
+            {"Title", {}, {}}, // reads as empty
+            {nullptr, {"Width", "800px"}, {{"Width", K::WrongType}}},
+            {nullptr, {"Width", "99999999999"}, {{"Width", K::WrongType}}},
+            {nullptr, {"Alg", "1.5"}, {{"Alg", K::WrongType}}},
+            {nullptr, {"Port", "300"}, {{"Port", K::OutOfRange}}}, // never COM44
+            {nullptr, {"Monitor", "1"}, {}},                       // one screen: index 0
+        };
+        for (const Row& row : rows) {
+            writeFile(row.drop, row.change);
+            Settings s;
+            QtSettingsStore store;
+            const auto problems = LoadSettings(store, "Velkoran", s, {});
+            const QByteArray tag = QByteArray(row.drop ? row.drop : row.change.first);
+            QVERIFY2(problems == row.problems, tag);
+            QVERIFY2(s.Length == 201 && s.ManyStart, tag); // the values after it still count
+            QVERIFY2(s.Title == (row.drop && qstrcmp(row.drop, "Title") == 0 ? "" : "Finale"), tag);
+            QVERIFY2(s.Port == (qstrcmp(row.change.first, "Port") == 0 ? 0 : 5), tag);
+            QVERIFY2(s.width == (qstrcmp(row.change.first, "Width") == 0 ? 800 : 900), tag);
+            QVERIFY2(s.MonitorIndex == 0 && s.Sound == (qstrcmp(row.drop, "Sound") == 0), tag);
         }
+        QCOMPARE(SettingsProblemsText({{"Width", K::WrongType}, {"Port", K::OutOfRange}}),
+                 std::string("Einstellungen: es gilt der Standardwert für Width (kein gültiger "
+                             "Wert), Port (außerhalb des Bereichs)"));
+    }
+
+    // A pipe where the file should be is neither read nor written: both would wait for good.
+    void aPipeInPlaceOfTheFileBlocksNothing() {
+        QVERIFY(QDir().mkpath(QFileInfo(configFile()).absolutePath()));
+        QCOMPARE(mkfifo(configFile().toLocal8Bit().constData(), 0600), 0);
+        QtSettingsStore store;
+        Settings s;
+        const auto problems = LoadSettings(store, "Velkoran", s, {});
+        QCOMPARE(problems.size(), size_t(1));
+        QCOMPARE(problems[0].kind, SettingsProblem::NotAFile);
+        QCOMPARE(s, Settings{});
+        QVERIFY(QString::fromStdString(SaveSettings(store, "Velkoran", s))
+                    .endsWith(QStringLiteral("ist keine gewöhnliche Datei")));
+        struct stat st {};
+        QCOMPARE(stat(configFile().toLocal8Bit().constData(), &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode)); // left as it was
     }
 
     void saveAndLoadAgain() {
