@@ -16,24 +16,24 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace vk {
 
 namespace {
 
-int ScreenCount() {
-    return static_cast<int>(QGuiApplication::screens().size());
+SettingsContext ScreensAndPorts() {
+    SettingsContext c;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect r = screen->availableGeometry();
+        c.screens.push_back({r.x(), r.y(), r.width(), r.height()});
+    }
+    c.portCount = ComPortMap::Count;
+    return c;
 }
 
 std::string NotSavedText(const std::string& why) {
     return "Die Einstellungen wurden nicht gespeichert: " + why;
-}
-
-// A stored position counts only where some screen shows the window.
-bool OnSomeScreen(const QRect& r) {
-    for (const QScreen* s : QGuiApplication::screens())
-        if (s->availableGeometry().intersects(r))
-            return true;
-    return false;
 }
 
 } // namespace
@@ -56,12 +56,12 @@ SettingsBinder::~SettingsBinder() = default;
 
 void SettingsBinder::LoadSettings() {
     Settings& s = w_.settings();
-    vk::LoadSettings(*store_, w_.paths().title(), s, ScreenCount());
-    if (s.left || s.top) {
-        const QPoint p(s.left.value_or(w_.x()), s.top.value_or(w_.y()));
-        if (OnSomeScreen(QRect(p, QSize(s.width, s.height))))
-            w_.move(p);
-    }
+    loadProblems_ = QString::fromStdString(
+        SettingsProblemsText(vk::LoadSettings(*store_, w_.paths().title(), s, ScreensAndPorts())));
+    if (!loadProblems_.isEmpty())
+        w_.statusBar()->showMessage(loadProblems_);
+    if (s.left && s.top)
+        w_.move(*s.left, *s.top);
     w_.resize(s.width, s.height);
     w_.comPort().Port = s.Port;
     w_.race().applyWaitStart(s.WaitStart);
@@ -92,8 +92,11 @@ void SettingsBinder::openPort() {
         if (w_.statusBar()->currentMessage() == portFailure_)
             w_.statusBar()->clearMessage();
     } catch (const std::exception& e) {
-        // The program runs on without barrier input, but never silently.
+        // The program runs on without barrier input, but never silently; a word on the
+        // settings read at start-up stays beside it.
         portFailure_ = QString::fromStdString(PortOpenFailedText(port.PortName(), e.what()));
+        if (!loadProblems_.isEmpty() && w_.statusBar()->currentMessage() == loadProblems_)
+            portFailure_ += QStringLiteral(" – ") + loadProblems_;
         w_.statusBar()->showMessage(portFailure_);
     }
 }
@@ -120,8 +123,12 @@ std::string SettingsBinder::SaveSettings() {
     return write();
 }
 
-void SettingsBinder::ReportSaveFailure(const std::string& why) {
-    if (!why.empty())
+void SettingsBinder::ReportSaveFailure(const std::string& why, bool unattended) {
+    if (why.empty())
+        return;
+    if (unattended)
+        std::fprintf(stderr, "%s: %s\n", w_.paths().title().c_str(), NotSavedText(why).c_str());
+    else
         dialogs_.errorReport(NotSavedText(why));
 }
 

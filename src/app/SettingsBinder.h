@@ -43,8 +43,9 @@ public:
 
     // Writes the settings from their holders; empty when that worked, else why not.
     std::string SaveSettings();
-    // Tells the operator that the settings were not written (after the port is closed).
-    void ReportSaveFailure(const std::string& why);
+    // Tells the operator that the settings were not written (after the port is closed); on
+    // an unattended shutdown (a signal) on the error stream, since no box would be answered.
+    void ReportSaveFailure(const std::string& why, bool unattended);
 
     // Fills and shows the dialog; on OK applies it, opens the chosen port 50 ms later and
     // writes the settings. The race area gets the focus back either way.
@@ -64,7 +65,8 @@ private:
     std::function<uint32_t(const ComPortMap&)> probe_;
     Dialogs& dialogs_;
     QTimer* openTimer_;
-    QString portFailure_; // the status text of the last failed open
+    QString portFailure_;  // the status text of the last failed open
+    QString loadProblems_; // the values that kept their defaults at start-up
 };
 
 } // namespace vk

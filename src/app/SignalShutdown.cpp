@@ -14,9 +14,11 @@ namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 int pipeFds[2] = {-1, -1};
+volatile std::sig_atomic_t received = 0;
 
 void onSignalReceived(int sig) {
     const int saved = errno;
+    received = sig;
     const unsigned char byte = static_cast<unsigned char>(sig);
     [[maybe_unused]] const ssize_t n = ::write(pipeFds[1], &byte, 1);
     errno = saved;
@@ -40,6 +42,10 @@ SignalShutdown::SignalShutdown(QObject* parent) : QObject(parent) {
 SignalShutdown::~SignalShutdown() {
     for (int s : kSignals)
         std::signal(s, SIG_DFL);
+}
+
+int SignalShutdown::Received() {
+    return received;
 }
 
 void SignalShutdown::readPipe() {

@@ -21,6 +21,10 @@ public:
     // Puts the default handlers back.
     ~SignalShutdown() override;
 
+    // The signal that began the shutdown, 0 while none came. Nobody may be left to answer a
+    // message box then: what went wrong goes to the error stream.
+    static int Received();
+
     // What a signal does on the ui thread; by default QCoreApplication::exit(0).
     std::function<void(int signal)> onSignal;
 

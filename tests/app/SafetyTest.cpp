@@ -26,6 +26,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <sys/stat.h>
 
 using namespace vk;
 
@@ -35,8 +36,9 @@ std::string programIn(const QString& folder) {
     return QDir(folder).filePath(QStringLiteral("Velkoran")).toStdString();
 }
 
-// The child of the signal test: a running race, then it waits for the signal.
-int runShutdownChild(const QString& folder) {
+// The child of the signal test: a running race, then it waits for the signal. With
+// `realDialogs` a message box would wait for a click that never comes.
+int runShutdownChild(const QString& folder, bool realDialogs) {
     int argc = 1;
     char name[] = "safety_child";
     char* argv[] = {name, nullptr};
@@ -49,6 +51,8 @@ int runShutdownChild(const QString& folder) {
     dialogs.answer = false; // a "Beenden?" would keep the program running
     TFormMain::Options options = platform.options(programIn(folder));
     options.settingsStore = nullptr;
+    if (realDialogs)
+        options.dialogs = nullptr;
     {
         Program program(options);
         program.main().show();
@@ -212,11 +216,43 @@ private slots:
         // And the settings after it.
         QVERIFY(QFile::exists(dir->filePath(QStringLiteral("Quorvane/Velkoran.conf"))));
     }
+
+    // Settings that cannot be written: on a signal the reason goes to the error stream and the
+    // program ends; a pipe in place of the file holds up neither the start nor the end.
+    void settingsThatCannotBeWrittenNeverHoldTheEnd() {
+        for (const bool pipe : {false, true}) {
+            const QString place = dir->filePath(QStringLiteral("Quorvane"));
+            QDir(place).removeRecursively();
+            QFile::remove(place);
+            if (pipe) {
+                QVERIFY(QDir().mkpath(place));
+                QCOMPARE(mkfifo(QFile::encodeName(place + QStringLiteral("/Velkoran.conf")), 0600),
+                         0);
+            } else {
+                QFile blocker(place); // a file where the folder should be, unwritable even as root
+                QVERIFY(blocker.open(QIODevice::WriteOnly));
+            }
+            QProcess child;
+            child.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("--shutdown-child"), dir->path(), QStringLiteral("real")});
+            QVERIFY(child.waitForStarted());
+            QTRY_VERIFY_WITH_TIMEOUT(child.canReadLine() || child.waitForReadyRead(100), 20000);
+            QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
+            ::kill(static_cast<pid_t>(child.processId()), SIGTERM);
+            const bool ended = child.waitForFinished(20000);
+            if (!ended)
+                child.kill();
+            QVERIFY2(ended, pipe ? "pipe" : "unwritable folder");
+            QCOMPARE(child.exitCode(), 0);
+            const QByteArray err = child.readAllStandardError();
+            QVERIFY2(err.contains("Die Einstellungen wurden nicht gespeichert: "), err.constData());
+        }
+    }
 };
 
 int main(int argc, char** argv) {
-    if (argc == 3 && qstrcmp(argv[1], "--shutdown-child") == 0)
-        return runShutdownChild(QString::fromLocal8Bit(argv[2]));
+    if (argc >= 3 && qstrcmp(argv[1], "--shutdown-child") == 0)
+        return runShutdownChild(QString::fromLocal8Bit(argv[2]), argc == 4);
     QApplication app(argc, argv);
     SafetyTest test;
     return QTest::qExec(&test, argc, argv);

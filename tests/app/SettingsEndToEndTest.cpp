@@ -165,12 +165,35 @@ private slots:
         QVERIFY(dialogs.errors.empty());
     }
 
+    // A cut and edited file: the bad values are named once, the good ones after them are used
+    // and written back instead of the defaults.
+    void damagedFileCostsOnlyTheBadValues() {
+        writeSettings("[General]\nTop=10\nWidth=800px\nHeight=561\nSound=0\nPort=257\nAlg=2\n"
+                      "WaitStart=3000\nFilterInd=1\nLength=201\nMonitor=0\nTitle=Sommerlauf\n");
+        TFormMain& w = start();
+        QCOMPARE(w.statusBar()->currentMessage(),
+                 QStringLiteral("Einstellungen: es gilt der Standardwert für Left (fehlt), Width "
+                                "(kein gültiger Wert), Port (außerhalb des Bereichs), Alg "
+                                "(außerhalb des Bereichs), Klass (fehlt), KlassSort (fehlt), "
+                                "LengthS (fehlt), LengthC (fehlt), LengthF (fehlt), ColSpeed0 "
+                                "(fehlt), ColSpeed1 (fehlt), ColSpeed2 (fehlt), ColSpeed3 "
+                                "(fehlt), ManyStart (fehlt)"));
+        QCOMPARE(w.comPort().Port, 0); // never COM1
+        QCOMPARE(w.settings().Length, 201);
+        program.reset();
+        const QByteArray after = readSettings();
+        for (const char* kept : {"\nLength=201\n", "\nSound=0\n", "\nTitle=Sommerlauf\n",
+                                 "\nPort=0\n", "\nAlg=0\n", "\nWidth=800\n"})
+            QVERIFY2(after.contains(kept), after.constData());
+    }
+
     void portThatDoesNotOpenIsNamed() {
         writeSettings("[General]\nLeft=10\nTop=10\nWidth=800\nHeight=561\nSound=1\nPort=5\n");
         driver.FailOpen(kDevice, EBUSY);
         TFormMain& w = start();
-        QCOMPARE(w.statusBar()->currentMessage(),
-                 QStringLiteral("Schnittstelle COM5: Device or resource busy"));
+        // The short file's missing values stay named beside the port.
+        QVERIFY(w.statusBar()->currentMessage().startsWith(
+            QStringLiteral("Schnittstelle COM5: Device or resource busy – Einstellungen: ")));
         driver.FailOpen(kDevice, 0);
         confirmWithPort(w, QStringLiteral("COM5"));
         QTRY_VERIFY_WITH_TIMEOUT(driver.IsOpen(kDevice), 3000);
