@@ -9,6 +9,7 @@
 #include "race/SerialBinding.h"
 #include "serial/Comms.h"
 #include "serial/LinuxComDevice.h"
+#include "serial/ThreadPriority.h"
 
 #include "serial/PtyHelpers.h"
 #include "serial/ScriptedModemIo.h"
@@ -252,7 +253,7 @@ Stats EntryGap(int samples) {
 
 int main() {
     bool realtime = false;
-    std::thread([&] { realtime = RaiseThreadPriority(); }).join();
+    std::thread([&] { realtime = RaiseThreadPriority().realtime; }).join();
     double load[3] = {};
     getloadavg(load, 3);
     std::printf("stamp error = stamp - moment the device changed the line, in ms; load %.1f; "

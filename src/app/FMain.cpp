@@ -11,6 +11,7 @@
 #include "app/RaceArea.h"
 #include "app/RowCommandsBinder.h"
 #include "app/SettingsBinder.h"
+#include "app/SignalShutdown.h"
 #include "app/TopBar.h"
 #include "config/Cfg.h"
 #include "display/Dmn_led.h"
@@ -23,6 +24,7 @@
 #include "race/SerialBinding.h"
 #include "serial/Comms.h"
 #include "serial/QtHandOver.h"
+#include "serial/ThreadPriority.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -197,7 +199,7 @@ void TFormMain::FormDestroy() {
         protocolBinder_->writeBackup();
     const std::string settingsFailure = settingsBinder_->SaveSettings();
     ComPort->Close();
-    settingsBinder_->ReportSaveFailure(settingsFailure);
+    settingsBinder_->ReportSaveFailure(settingsFailure, SignalShutdown::Received() != 0);
     race_->onChanged = nullptr;
     protocolBinder_.reset();
 }
@@ -345,7 +347,10 @@ void TFormMain::bHelpClick() {
 }
 
 void TFormMain::bInfoClick() {
-    dialogs_->information(InfoText(applicationTitle()).toStdString());
+    // Whether stamps are taken with real-time priority decides how far they can be trusted
+    // under load, so the operator can look it up here.
+    dialogs_->information(InfoText(applicationTitle()).toStdString() + "\n\n" +
+                          ThreadPriorityText(EventThreadPriority()));
 }
 
 void TFormMain::ImageDEClick() {

@@ -2,6 +2,7 @@
 // change of the barrier inputs, so the wiring can be checked without starting a race.
 #include "platform/Tick.h"
 #include "serial/Comms.h"
+#include "serial/ThreadPriority.h"
 
 #include <cctype>
 #include <chrono>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -111,6 +113,12 @@ int main(int argc, char** argv) {
     }
     std::printf("# %s (%s): tick, status, lines on; Ctrl+C ends\n", arg.c_str(),
                 port.ResolvedPath().c_str());
+    // The event thread asks for its priority before its first wait.
+    const auto asked = std::chrono::steady_clock::now();
+    while (vk::EventThreadPriority().means == vk::ThreadPriority::Means::None &&
+           std::chrono::steady_clock::now() - asked < std::chrono::seconds(3))
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::printf("# %s\n", vk::ThreadPriorityText(vk::EventThreadPriority()).c_str());
     print(ticks.TickStamp(), port.ModemStatus());
     while (!g_stop && !lost) {
         port.HandOver().WaitPending(std::chrono::milliseconds(100));

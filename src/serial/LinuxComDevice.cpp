@@ -1,4 +1,5 @@
 #include "serial/LinuxComDevice.h"
+#include "serial/ThreadPriority.h"
 
 #include "serial/Comms.h"
 
@@ -102,30 +103,6 @@ int SleepingInSyscall(int tid, long nr, std::initializer_list<unsigned long> arg
             return 0;
     }
     return 1;
-}
-
-bool RaiseThreadPriority() {
-    sched_param sp{};
-    sp.sched_priority = 5;
-    if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &sp) == 0)
-        return true;
-    // Without the right to that, a short time slice still lets the fair scheduler run the
-    // thread soon after it wakes on a busy machine (kernels from 6.12; older ones ignore it).
-    struct {
-        uint32_t size, policy;
-        uint64_t flags;
-        int32_t nice;
-        uint32_t priority;
-        uint64_t runtime, deadline, period;
-    } attr{};
-    attr.size = sizeof attr;
-    attr.policy = SCHED_OTHER;
-    errno = 0;
-    attr.nice = getpriority(PRIO_PROCESS, 0);
-    attr.runtime = 100000; // ns
-    if (errno == 0)
-        syscall(SYS_sched_setattr, 0, &attr, 0);
-    return false;
 }
 
 int StopSignal() {
@@ -242,7 +219,8 @@ WaitResult LinuxComDevice::WaitEvent(uint32_t eventMask, LineRecord& record) {
         sigemptyset(&set);
         sigaddset(&set, StopSignal());
         pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
-        RaiseThreadPriority();
+        // A loaded machine must not delay the wake-up that takes the stamp.
+        RecordEventThreadPriority(RaiseThreadPriority());
         haveWaiter_.store(true);
     }
     lines_ = LinesOfEventMask(eventMask);

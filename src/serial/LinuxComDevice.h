@@ -41,11 +41,6 @@ public:
 // arguments (/proc/self/task/<tid>/syscall): 1 yes, 0 no, -1 when that file cannot be read.
 int SleepingInSyscall(int tid, long nr, std::initializer_list<unsigned long> args);
 
-// Gives the calling thread a low real-time priority (SCHED_FIFO) where the system allows it, so
-// a loaded machine does not delay its wake-up, else a short time slice; true for the first.
-// The threads that use it only ever sleep in system calls and run for microseconds when woken.
-bool RaiseThreadPriority();
-
 // The signal that interrupts a thread blocked in TIOCMIWAIT. Its handler does nothing and is
 // installed without SA_RESTART, so the ioctl returns EINTR.
 int StopSignal();
