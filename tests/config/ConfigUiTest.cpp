@@ -45,11 +45,13 @@ private:
         return home->filePath(QStringLiteral(".config/Quorvane/%1.conf").arg(program));
     }
     // Writes the file of kFullFile without `drop`, with `change` replacing a value.
-    void writeFile(const char* drop, std::pair<const char*, const char*> change = {}) {
+    // `pad` makes the size differ from the last file's: QSettings keeps a file it read while
+    // size and time stay the same, and several files are written within one tick here.
+    void writeFile(const char* drop, std::pair<const char*, const char*> change = {}, int pad = 0) {
         QDir().mkpath(QFileInfo(configFile()).absolutePath());
         QFile f(configFile());
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[General]\n");
+        f.write("[General]\nPad=" + QByteArray(pad, 'x') + '\n');
         for (auto [name, value] : kFullFile) {
             if (drop && qstrcmp(name, drop) == 0)
                 continue;
@@ -97,8 +99,9 @@ private slots:
             {nullptr, {"Port", "300"}, {{"Port", K::OutOfRange}}}, // never COM44
             {nullptr, {"Monitor", "1"}, {}},                       // one screen: index 0
         };
+        int pad = 0;
         for (const Row& row : rows) {
-            writeFile(row.drop, row.change);
+            writeFile(row.drop, row.change, ++pad);
             Settings s;
             QtSettingsStore store;
             const auto problems = LoadSettings(store, "Velkoran", s, {});
