@@ -88,9 +88,14 @@ void ReadAll(SettingsKey& key, Settings& s) {
     case SettingsKey::Read::WrongType:
         return;
     }
-    ReadIntegers(key, s,
-                 {"Klass", "KlassSort", "LengthS", "LengthC", "LengthF", "ColSpeed0", "ColSpeed1",
-                  "ColSpeed2", "ColSpeed3", "ManyStart"});
+    if (!ReadIntegers(key, s,
+                      {"Klass", "KlassSort", "LengthS", "LengthC", "LengthF", "ColSpeed0",
+                       "ColSpeed1", "ColSpeed2", "ColSpeed3", "ManyStart"}))
+        return;
+    // Written by later versions only: a file without it keeps the port by its number alone.
+    std::string adapter;
+    if (key.ReadString("Adapter", adapter) == SettingsKey::Read::Ok)
+        s.Adapter = adapter;
 }
 
 void WriteIntegers(SettingsKey& key, const Settings& s, std::initializer_list<const char*> names) {
@@ -120,6 +125,7 @@ std::string SaveSettings(SettingsStore& store, const std::string& program, const
     WriteIntegers(*key, s,
                   {"Klass", "KlassSort", "LengthS", "LengthC", "LengthF", "ColSpeed0", "ColSpeed1",
                    "ColSpeed2", "ColSpeed3", "ManyStart"});
+    key->WriteString("Adapter", s.Adapter);
     return key->Close();
 }
 
