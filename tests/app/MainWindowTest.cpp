@@ -13,6 +13,7 @@
 #include "serial/Comms.h"
 #include "serial/FakeComDevice.h"
 #include "support/ManualClock.h"
+#include "support/Screenshot.h"
 
 #include <QAction>
 #include <QDir>
@@ -250,6 +251,7 @@ private slots:
         QVERIFY(!w.FrameT2->LabWarning->isVisible());
         QCOMPARE(bar->text(), QStringLiteral("LS1 unterbrochen"));
         QVERIFY(bar->isVisible());
+        test::SaveScreenshot(&w, "blocked-beam.png");
         HandOverQueue& queue = w.comPort().HandOver();
         for (int i = 0; i < 60; ++i) { // each change its own record, as a contact bounces
             const size_t before = queue.Pending();

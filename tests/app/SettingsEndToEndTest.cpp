@@ -10,7 +10,9 @@
 #include "support/FakeSystem.h"
 #include "support/ManualClock.h"
 #include "support/RecordingShell.h"
+#include "support/Screenshot.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -224,6 +226,7 @@ private slots:
             d->cbPort->showPopup();
             for (int i = 0; i < d->cbPort->count(); ++i)
                 opened << d->cbPort->itemText(i);
+            test::SaveScreenshot(d->cbPort->view()->window(), "settings-port-list.png");
             d->cbPort->hidePopup();
             d->CancelBtn->click();
         });
