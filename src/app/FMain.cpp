@@ -2,6 +2,7 @@
 
 #include "app/AudienceBinder.h"
 #include "app/DlgYesNo.h"
+#include "app/LineWatchBinder.h"
 #include "app/MainLayout.h"
 #include "app/MainMenu.h"
 #include "app/PagePrinter.h"
@@ -117,8 +118,9 @@ TFormMain::TFormMain(Options options)
     BuildMainMenu(*this);
     bindRace();
     bindSerial();
-    settingsBinder_ = new SettingsBinder(
-        *this, {options_.settingsStore, options_.probePorts, options_.portMap, *dialogs_});
+    settingsBinder_ =
+        new SettingsBinder(*this, {options_.settingsStore, options_.probePorts, options_.portMap,
+                                   *dialogs_, options_.systemRoots});
     rowCommands_ = new RowCommandsBinder(*this);
 
     setMinimumSize(792, 488);
@@ -161,11 +163,20 @@ void TFormMain::bindSerial() {
     SetMainWindowValues(*ComPort);
     handOver_ = std::make_unique<QtHandOver>(*ComPort, this);
     BindRaceToPort(*race_, *ComPort);
-    ComPort->OnDeviceLost = [this](TComPort* p) {
-        statusBar()->showMessage(QString::fromStdString(DeviceLostText(*p)));
+    lines_ = std::make_unique<LineWatchBinder>(*this, options_.systemRoots);
+    WatchLines(lines_->watch(), *race_, *ComPort, [this](uint32_t b) { lines_->show(b); });
+    auto show = [this](const std::string& text) {
+        statusBar()->showMessage(QString::fromStdString(text));
+        statusBar()->setToolTip(QString::fromStdString(text));
     };
-    ComPort->OnDeviceBack = [this](TComPort* p) {
-        statusBar()->showMessage(QString::fromStdString(DeviceBackText(*p)));
+    ComPort->OnDeviceLost = [this, show](TComPort* p) {
+        // A CH340 that brltty takes vanishes seconds after plugging: say so, not only "lost".
+        const std::string trap = LossTrapText(p->ResolvedPath(), options_.systemRoots);
+        show(DeviceLostText(*p) + (trap.empty() ? "" : ". " + trap));
+    };
+    ComPort->OnDeviceBack = [show](TComPort* p) { show(DeviceBackText(*p)); };
+    ComPort->OnDeviceMoved = [show](TComPort* p, const std::string& before) {
+        show(DeviceMovedText(*p, before));
     };
 }
 

@@ -6,7 +6,7 @@
 #include "platform/Tick.h"
 #include "protocol/CellTable.h"
 #include "race/RaceControl.h"
-#include "serial/PortProbe.h"
+#include "serial/Adapter.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -29,6 +29,7 @@ namespace vk {
 
 class Protocol;
 class FileChooser;
+class LineWatchBinder;
 class ProtocolBinder;
 class ProtocolPanel;
 class PublishBinder;
@@ -67,6 +68,8 @@ public:
         SettingsStore* settingsStore = nullptr;
         std::function<uint32_t(const ComPortMap&)> probePorts;
         std::optional<ComPortMap> portMap;
+        // Where sysfs, the by-id links and /proc are, for the adapters and their traps.
+        SystemRoots systemRoots;
     };
     explicit TFormMain(Options options);
     ~TFormMain() override;
@@ -80,6 +83,7 @@ public:
     PublishBinder& publishing() { return *publish_; }
     RowCommandsBinder& rowCommands() { return *rowCommands_; }
     TComPort& comPort() { return *ComPort; }
+    LineWatchBinder& lineWatch() { return *lines_; }
     QString applicationTitle() const;
 
     // The windows created after this one; the main window only uses them while they live.
@@ -148,6 +152,8 @@ private:
     std::unique_ptr<ProtocolBinder> protocolBinder_;
     std::unique_ptr<PublishBinder> publish_;
     ProtocolPanel* protocolPanel_ = nullptr;
+    // Before the port, whose handlers reach it until the port is gone.
+    std::unique_ptr<LineWatchBinder> lines_;
     std::unique_ptr<TComPort> ComPort;
     std::unique_ptr<QtHandOver> handOver_;
     SettingsBinder* settingsBinder_ = nullptr;

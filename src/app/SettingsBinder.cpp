@@ -7,6 +7,7 @@
 #include "config/SettingsIo.h"
 #include "display/Pictures.h"
 #include "protocol/ProtocolPanel.h"
+#include "serial/Adapter.h"
 #include "serial/Comms.h"
 
 #include <QGuiApplication>
@@ -40,7 +41,7 @@ std::string NotSavedText(const std::string& why) {
 
 SettingsBinder::SettingsBinder(TFormMain& window, Deps deps)
     : QObject(&window), w_(window), store_(deps.store), probe_(std::move(deps.probe)),
-      dialogs_(deps.dialogs), openTimer_(new QTimer(this)) {
+      dialogs_(deps.dialogs), roots_(std::move(deps.roots)), openTimer_(new QTimer(this)) {
     if (!store_) {
         ownStore_ = std::make_unique<QtSettingsStore>();
         store_ = ownStore_.get();
@@ -77,27 +78,59 @@ void SettingsBinder::BuildFileFilters() {
 
 void SettingsBinder::ProbeComPorts() {
     const ComPortMap& map = w_.comPort().PortMap;
-    PresentPorts = probe_ ? probe_(map) : vk::ProbeComPorts(map);
+    PresentPorts = probe_ ? probe_(map) : vk::ProbeComPorts(map, roots_.ClassTty());
+}
+
+std::vector<std::string> SettingsBinder::listPorts() {
+    ProbeComPorts();
+    std::vector<std::string> entries;
+    for (const PortListing& p : ListPorts(PresentPorts, w_.comPort().PortMap, roots_))
+        entries.push_back(PortEntryText(p.number, p.path, p.adapter));
+    return entries;
 }
 
 void SettingsBinder::OpenStoredPort() {
-    if (w_.comPort().Port != 0)
-        openPort();
+    TComPort& port = w_.comPort();
+    if (port.Port == 0)
+        return;
+    // The stored adapter may have come back under another node name since the last run.
+    const int at = LocateAdapter(w_.settings().Adapter, port.Port, port.PortMap, roots_);
+    const std::string before = port.ResolvedPath();
+    if (at != 0)
+        port.Port = static_cast<uint8_t>(at);
+    openPort();
+    if (port.Connected() && port.ResolvedPath() != before)
+        showPortText(QString::fromStdString(AdapterFoundText(port, before)));
+}
+
+void SettingsBinder::showPortText(const QString& text) {
+    portText_ = text;
+    w_.statusBar()->showMessage(text);
+    w_.statusBar()->setToolTip(text); // a long hint does not fit the bar
 }
 
 void SettingsBinder::openPort() {
     TComPort& port = w_.comPort();
     try {
         port.Open();
-        if (w_.statusBar()->currentMessage() == portFailure_)
+        if (w_.statusBar()->currentMessage() == portText_)
             w_.statusBar()->clearMessage();
+        // The adapter opened now is the one to follow when its node name changes.
+        w_.settings().Adapter = DescribeAdapter(port.ResolvedPath(), roots_).Identity();
+        FollowAdapter(port, w_.settings().Adapter, roots_);
     } catch (const std::exception& e) {
-        // The program runs on without barrier input, but never silently; a word on the
+        // The program runs on without barrier input, but never silently; a trap the system
+        // sets (the group, brltty, ModemManager) is named with its way out, and a word on the
         // settings read at start-up stays beside it.
-        portFailure_ = QString::fromStdString(PortOpenFailedText(port.PortName(), e.what()));
+        const auto* handle = dynamic_cast<const EComHandle*>(&e);
+        const std::string trap =
+            handle ? OpenTrapText(handle->Error(), port.ResolvedPath(), roots_, LoginName())
+                   : std::string();
+        QString text = QString::fromStdString(
+            trap.empty() ? PortOpenFailedText(port.PortName(), e.what()) : trap);
         if (!loadProblems_.isEmpty() && w_.statusBar()->currentMessage() == loadProblems_)
-            portFailure_ += QStringLiteral(" – ") + loadProblems_;
-        w_.statusBar()->showMessage(portFailure_);
+            text += QStringLiteral(" – ") + loadProblems_;
+        showPortText(text);
     }
 }
 
@@ -135,6 +168,7 @@ void SettingsBinder::ReportSaveFailure(const std::string& why, bool unattended) 
 void SettingsBinder::bCFGClick(TCfgDialog* dialog) {
     if (dialog) {
         gather();
+        dialog->setPortLister([this] { return listPorts(); });
         dialog->Fill(w_.settings());
         if (dialog->exec() == QDialog::Accepted)
             apply(*dialog);
@@ -159,6 +193,8 @@ void SettingsBinder::apply(TCfgDialog& dialog) {
     port.Port = s.Port;
     if (s.Port != 0)
         openTimer_->start();
+    else
+        s.Adapter.clear();
 
     w_.ImageAmpel->setVisible(s.ColSpeed0);
     w_.protocolPanel().setKlassSortEnabled(s.Klass);

@@ -1,5 +1,5 @@
 #pragma once
-#include "serial/PortProbe.h"
+#include "serial/Adapter.h"
 
 #include <QObject>
 
@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QTimer;
 
@@ -31,6 +32,8 @@ public:
         std::function<uint32_t(const ComPortMap&)> probe;
         std::optional<ComPortMap> portMap;
         Dialogs& dialogs;
+        // Where sysfs, the by-id links and /proc are (fake trees in tests).
+        SystemRoots roots;
     };
     SettingsBinder(TFormMain& window, Deps deps);
     ~SettingsBinder() override;
@@ -56,6 +59,8 @@ public:
 private:
     void apply(TCfgDialog& dialog);
     void openPort();
+    void showPortText(const QString& text);
+    std::vector<std::string> listPorts();
     void gather();
     std::string write();
 
@@ -64,8 +69,9 @@ private:
     SettingsStore* store_;
     std::function<uint32_t(const ComPortMap&)> probe_;
     Dialogs& dialogs_;
+    const SystemRoots roots_;
     QTimer* openTimer_;
-    QString portFailure_;  // the status text of the last failed open
+    QString portText_;     // the status text of the last failed or moved open
     QString loadProblems_; // the values that kept their defaults at start-up
 };
 

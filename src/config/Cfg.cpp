@@ -2,6 +2,7 @@
 
 #include "config/FlEdit.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -10,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include <functional>
@@ -54,12 +56,30 @@ TSpinFloatEdit* spinField(QWidget* parent, const char* name, QRect r, double val
     return f;
 }
 
-QComboBox* list(QWidget* parent, const char* name, int x, int y, int width) {
-    auto* c = new QComboBox(parent);
+QComboBox* list(QWidget* parent, const char* name, int x, int y, int width,
+                QComboBox* c = nullptr) {
+    if (!c)
+        c = new QComboBox(parent);
     c->setObjectName(name);
     c->setGeometry(x, y, width, c->sizeHint().height());
     return c;
 }
+
+// A drop-down list that is told before it opens, so it can read its entries anew; its open
+// list is as wide as its longest entry, however narrow the closed box is.
+class FreshList final : public QComboBox {
+public:
+    FreshList(QWidget* parent, std::function<void()> beforeOpen)
+        : QComboBox(parent), beforeOpen_(std::move(beforeOpen)) {}
+    void showPopup() override {
+        beforeOpen_();
+        view()->setMinimumWidth(view()->sizeHintForColumn(0) + 8);
+        QComboBox::showPopup();
+    }
+
+private:
+    std::function<void()> beforeOpen_;
+};
 
 QCheckBox* check(QWidget* parent, const char* name, const QString& text, int x, int y) {
     auto* c = new QCheckBox(text, parent);
@@ -211,7 +231,7 @@ TCfgDialog::TCfgDialog(Settings& settings, uint32_t presentPorts, QWidget* paren
     cbAmpel->setToolTip(QStringLiteral("Ampel mit Startkontakt"));
 
     Label15 = label(gbLS, "Label15", QStringLiteral("Port:"), 34, 143);
-    cbPort = list(gbLS, "cbPort", 58, 139, 60);
+    cbPort = list(gbLS, "cbPort", 58, 139, 60, new FreshList(gbLS, [this] { refreshPorts(); }));
     cbPort->setToolTip(QStringLiteral("AMPEL (7+8), LS1 (1-4), LS2 (4-6)"));
     cbPort->setMaxVisibleItems(16);
     cbPort->addItem(QStringLiteral("Kein"));
@@ -315,7 +335,31 @@ SchematicShapeWidget* TCfgDialog::shape(const char* name) const {
     return gbLS->findChild<SchematicShapeWidget*>(QString::fromLatin1(name));
 }
 
+void TCfgDialog::setPortLister(std::function<std::vector<std::string>()> lister) {
+    portLister_ = std::move(lister);
+}
+
+void TCfgDialog::refreshPorts() {
+    if (!portLister_)
+        return;
+    const int chosen = PortOfEntry(cbPort->currentText().toStdString());
+    const QSignalBlocker quiet(cbPort);
+    cbPort->clear();
+    cbPort->addItem(QStringLiteral("Kein"));
+    std::vector<std::string> entries{"Kein"};
+    for (const std::string& e : portLister_()) {
+        cbPort->addItem(QString::fromStdString(e));
+        entries.push_back(e);
+    }
+    // A chosen port that has gone leaves "Kein" chosen, as a port absent at the start does.
+    cbPort->setCurrentIndex(PortEntryIndex(entries, chosen));
+    if (chosen != 0 && cbPort->currentIndex() == 0)
+        cbPortChange();
+    paintSchematic();
+}
+
 void TCfgDialog::Fill(const Settings& s) {
+    refreshPorts();
     std::vector<std::string> entries;
     for (int i = 0; i < cbPort->count(); ++i)
         entries.push_back(cbPort->itemText(i).toStdString());

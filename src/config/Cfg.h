@@ -56,6 +56,11 @@ public:
     CfgChoice Choice() const;
     // The screens listed for the audience window (the system's by default).
     void setScreens(std::function<std::vector<ScreenRect>()> screens);
+    // Lists the present ports, each as PortEntryText. The list is read again each time the
+    // dialog is filled and each time the port list opens, so an adapter plugged in after
+    // the start appears; without a lister the start-up list stays.
+    void setPortLister(std::function<std::vector<std::string>()> lister);
+    void refreshPorts();
 
     void FormShow();
     void TimerBlinkTimer();
@@ -94,6 +99,7 @@ private:
     std::optional<int32_t> trackLength() const;
 
     std::function<std::vector<ScreenRect>()> screens_;
+    std::function<std::vector<std::string>()> portLister_;
     std::vector<SchematicShapeWidget*> shapes_;
     // The distances the operator or the settings asked for; a shorter track only lowers
     // what is shown.

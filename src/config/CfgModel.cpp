@@ -2,6 +2,7 @@
 
 #include "platform/Rounding.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace vk {
@@ -16,18 +17,27 @@ std::vector<std::string> PortEntries(uint32_t presentPorts) {
 }
 
 int PortEntryIndex(const std::vector<std::string>& entries, int port) {
-    const std::string wanted = "COM" + std::to_string(port);
     for (size_t i = 1; i < entries.size(); ++i)
-        if (entries[i] == wanted)
+        if (port != 0 && PortOfEntry(entries[i]) == port)
             return static_cast<int>(i);
     return 0;
+}
+
+std::string PortEntryText(int port, const std::string& device, const std::string& adapter) {
+    std::string text = "COM" + std::to_string(port);
+    if (!adapter.empty())
+        text += " – " + adapter;
+    return text + " (" + device + ")";
 }
 
 int PortOfEntry(const std::string& entry) {
     if (entry.size() <= 3 || entry.compare(0, 3, "COM") != 0)
         return 0;
     int n = 0;
-    for (size_t i = 3; i < entry.size(); ++i) {
+    const size_t end = std::min(entry.find(' ', 3), entry.size());
+    if (end == 3)
+        return 0;
+    for (size_t i = 3; i < end; ++i) {
         if (entry[i] < '0' || entry[i] > '9' || n > 255)
             return 0;
         n = n * 10 + (entry[i] - '0');

@@ -17,10 +17,13 @@ namespace vk {
 
 // "Kein", then "COMn" for every port present at start-up, in ascending order.
 std::vector<std::string> PortEntries(uint32_t presentPorts);
-// The entry "COM<port>"; 0 ("Kein") when there is none.
+// The entry of COM<port>; 0 ("Kein") when there is none.
 int PortEntryIndex(const std::vector<std::string>& entries, int port);
-// The number behind "COM" in an entry; 0 for anything else.
+// The number behind "COM" in an entry, which may go on after a blank; 0 for anything else.
 int PortOfEntry(const std::string& entry);
+// "COM5 – FT232R USB UART (/dev/ttyUSB0)": the port, the adapter's name when it has one, and
+// its device, so two ports of one kind can be told apart.
+std::string PortEntryText(int port, const std::string& device, const std::string& adapter);
 
 struct ScreenRect {
     int left = 0, top = 0, width = 0, height = 0;

@@ -31,6 +31,9 @@ struct Settings {
     bool ColSpeed2 = true;
     bool ColSpeed3 = true;
     bool ManyStart = false;
+    // The serial adapter behind Port, by a name that stays when its node name changes
+    // (by-id name or USB ids); empty for none or a port without such a name.
+    std::string Adapter;
 
     // The settings dialog's creation puts the default track length in place while the program
     // starts; a stored value read later replaces it.

@@ -85,6 +85,8 @@ const ValueSpec kValues[] = {
     {"ColSpeed2", &Settings::ColSpeed2, Any},
     {"ColSpeed3", &Settings::ColSpeed3, Any},
     {"ManyStart", &Settings::ManyStart, Any},
+    // Written by later versions only: a file without it keeps the port by its number alone.
+    {"Adapter", &Settings::Adapter, Fixed<0, 1024>, IfMissing::Quiet},
 };
 
 // The writing order of the first values; every later value follows in its reading order.

@@ -79,6 +79,14 @@ TFrame1::TFrame1(LaneTimer& lane, QWidget* parent) : QFrame(parent), lane_(lane)
     LabSec->setAttribute(Qt::WA_TranslucentBackground);
     LabSec->setGeometry(156, kDigitTop + 20, 26, 80);
 
+    LabWarning = new QLabel(this);
+    LabWarning->setObjectName("LabWarning");
+    LabWarning->setAlignment(Qt::AlignCenter);
+    LabWarning->setFont(labelFont);
+    LabWarning->setStyleSheet(QStringLiteral("color: white; background: #c00000;"));
+    LabWarning->setGeometry(0, kDigitTop + 30, 353, 30);
+    LabWarning->hide();
+
     lane_.onDisplayChanged = [this] { renderDigits(); };
     lane_.onNumbersChanged = [this] { renderNumbers(); };
     connect(editStartN1, &QSpinBox::valueChanged, this, [this](int v) { lane_.setStartNumber(v); });
@@ -102,6 +110,13 @@ void TFrame1::renderDigits() {
         LabSec->setStyleSheet(QStringLiteral("color: %1; background: transparent;")
                                   .arg(ToQColor(labSecShown_).name()));
     }
+}
+
+void TFrame1::setWarning(const QString& text) {
+    if (text == LabWarning->text() && LabWarning->isVisible() == !text.isEmpty())
+        return;
+    LabWarning->setText(text);
+    LabWarning->setVisible(!text.isEmpty());
 }
 
 void TFrame1::renderNumbers() {

@@ -31,6 +31,9 @@ public:
     QSpinBox* editStartN1 = nullptr;
     QLabel* Label2 = nullptr;
     QSpinBox* editStartN2 = nullptr;
+    // A warning across the digits ("LS1 unterbrochen"); hidden while empty.
+    QLabel* LabWarning = nullptr;
+    void setWarning(const QString& text);
 
 private:
     void renderDigits();

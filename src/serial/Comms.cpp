@@ -28,6 +28,10 @@ int32_t BaudRateValue(TBaudRate rate, int32_t user) {
     return user;
 }
 
+EComHandle OpenFailure(int error) {
+    return EComHandle("Unable to open com port: " + SystemErrorText(error), error);
+}
+
 std::string SystemErrorText(int error) {
     char buf[256];
     // The GNU variant returns the text, which may or may not live in buf.
@@ -148,7 +152,7 @@ void TComPort::Open() {
 
 void TComPort::OpenDevice(const std::string& path) {
     if (path.empty())
-        throw EComHandle("Unable to open com port: " + SystemErrorText(ENOENT));
+        throw OpenFailure(ENOENT);
     device_ = driver_->Open(path, SettingsOf(*this));
     openPath_ = path;
     ++generation_;
@@ -276,12 +280,25 @@ void TComPort::WatchTick() {
         StopWatch();
         return;
     }
+    // An adapter can come back under another node name; the finder knows where it is now.
+    const std::string path = FindDevice && DevicePath.empty() ? FindDevice() : watchPath_;
+    if (path.empty())
+        return; // the adapter is nowhere yet
     try {
-        OpenDevice(watchPath_);
+        OpenDevice(path);
     } catch (const std::exception&) {
         return; // not back yet, or held by someone else: try again on the next tick
     }
     StopWatch();
+    if (path != watchPath_) {
+        const std::string before = watchPath_;
+        for (int n = 1; n <= ComPortMap::Count; ++n)
+            if (const ComPortEntry* e = PortMap.Find(n); e && e->path == path)
+                Port = static_cast<uint8_t>(n);
+        if (OnDeviceMoved)
+            OnDeviceMoved(this, before);
+        return;
+    }
     if (OnDeviceBack)
         OnDeviceBack(this);
 }
@@ -331,6 +348,16 @@ std::string DeviceLostText(const TComPort& port) {
 
 std::string DeviceBackText(const TComPort& port) {
     return "Schnittstelle " + port.PortName() + " wieder verbunden";
+}
+
+std::string AdapterFoundText(const TComPort& port, const std::string& before) {
+    return "Adapter unter neuem Namen gefunden: " + port.PortName() + " (" + port.ResolvedPath() +
+           ", zuletzt " + before + ")";
+}
+
+std::string DeviceMovedText(const TComPort& port, const std::string& before) {
+    return "Adapter wieder verbunden, jetzt als " + port.PortName() + " (" + port.ResolvedPath() +
+           ", vorher " + before + ")";
 }
 
 } // namespace vk

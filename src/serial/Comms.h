@@ -98,7 +98,17 @@ int32_t BaudRateValue(TBaudRate rate, int32_t user);
 class EComHandle : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+    EComHandle(const std::string& message, int error)
+        : std::runtime_error(message), error_(error) {}
+    // The errno of the failed open; 0 when not known.
+    int Error() const { return error_; }
+
+private:
+    int error_ = 0;
 };
+
+// "Unable to open com port: " and the system's text, keeping the errno for the operator's hint.
+EComHandle OpenFailure(int error);
 
 class EComState : public std::runtime_error {
 public:
@@ -184,6 +194,12 @@ public:
     // and after it reopened the same device by itself (after OnOpen).
     TNotifyEvent OnDeviceLost;
     TNotifyEvent OnDeviceBack;
+    // Raised instead of OnDeviceBack when the device came back under another node name, which
+    // FindDevice told; Port is then the number of that name. `before` is the old node.
+    std::function<void(TComPort* Sender, const std::string& before)> OnDeviceMoved;
+    // Where the lost device is now (its node may have another name); empty while it is
+    // nowhere. Without it the watch waits for the old name.
+    std::function<std::string()> FindDevice;
 
     // Where COMn lives; a non-empty DevicePath is opened instead of the mapped name.
     ComPortMap PortMap = DefaultComPortMap();
@@ -253,5 +269,8 @@ void SetMainWindowValues(TComPort& port);
 // Status-bar texts for a port that went away and came back.
 std::string DeviceLostText(const TComPort& port);
 std::string DeviceBackText(const TComPort& port);
+std::string DeviceMovedText(const TComPort& port, const std::string& before);
+// At the start: the stored adapter was found under another node name and opened there.
+std::string AdapterFoundText(const TComPort& port, const std::string& before);
 
 } // namespace vk

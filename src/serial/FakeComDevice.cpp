@@ -30,11 +30,11 @@ std::unique_ptr<ComDevice> FakeComDriver::Open(const std::string& path, const Co
     std::lock_guard lock(mutex_);
     PathState& st = State(path);
     if (!st.present)
-        throw EComHandle("Unable to open com port: " + SystemErrorText(ENOENT));
+        throw OpenFailure(ENOENT);
     if (st.openError)
-        throw EComHandle("Unable to open com port: " + SystemErrorText(st.openError));
+        throw OpenFailure(st.openError);
     if (st.device)
-        throw EComHandle("Unable to open com port: " + SystemErrorText(EBUSY));
+        throw OpenFailure(EBUSY);
     if (st.stateError)
         throw EComState("Unable to set com state: " + SystemErrorText(st.stateError));
     auto dev = std::make_unique<FakeComDevice>(*this, path);

@@ -1,6 +1,7 @@
 // velkoran-lines: opens a port exactly as the timing program does and prints a line for every
 // change of the barrier inputs, so the wiring can be checked without starting a race.
 #include "platform/Tick.h"
+#include "serial/Adapter.h"
 #include "serial/Comms.h"
 #include "serial/ThreadPriority.h"
 
@@ -94,9 +95,12 @@ int main(int argc, char** argv) {
         lastStatus = status;
         print(tick, status);
     };
+    const vk::SystemRoots roots;
     port.OnDeviceLost = [&](vk::TComPort* p) {
         lost = true;
         std::printf("%s\n", vk::DeviceLostText(*p).c_str());
+        if (const std::string trap = vk::LossTrapText(p->ResolvedPath(), roots); !trap.empty())
+            std::printf("%s\n", trap.c_str());
     };
 
     struct sigaction sa {};
@@ -109,6 +113,12 @@ int main(int argc, char** argv) {
         port.Open();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "velkoran-lines: %s: %s\n", port.ResolvedPath().c_str(), e.what());
+        // The same hint as the program's status bar: the group, brltty or ModemManager.
+        if (const auto* h = dynamic_cast<const vk::EComHandle*>(&e))
+            if (const std::string trap =
+                    vk::OpenTrapText(h->Error(), port.ResolvedPath(), roots, vk::LoginName());
+                !trap.empty())
+                std::fprintf(stderr, "%s\n", trap.c_str());
         return 1;
     }
     std::printf("# %s (%s): tick, status, lines on; Ctrl+C ends\n", arg.c_str(),

@@ -459,11 +459,11 @@ LinuxComDriver& LinuxComDriver::Default() {
 std::unique_ptr<ComDevice> LinuxComDriver::Open(const std::string& path, const ComSettings& s) {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        throw EComHandle("Unable to open com port: " + SystemErrorText(errno));
+        throw OpenFailure(errno);
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int e = errno == EWOULDBLOCK ? EBUSY : errno;
         ::close(fd);
-        throw EComHandle("Unable to open com port: " + SystemErrorText(e));
+        throw OpenFailure(e);
     }
     int e = ConfigureLine(fd, s);
     if (!e && ioctl(fd, TIOCEXCL) != 0)

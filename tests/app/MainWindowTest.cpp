@@ -13,10 +13,12 @@
 #include "serial/Comms.h"
 #include "serial/FakeComDevice.h"
 #include "support/ManualClock.h"
+#include "support/Screenshot.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -226,6 +228,43 @@ private slots:
                                   QStringLiteral("Schnittstelle COM5 wieder verbunden"), 5000);
         QVERIFY(w.comPort().Connected());
         QVERIFY(w.ImageLSstart->isVisible());
+    }
+
+    // A cone in lane 1's beam at arming shows in its frame and the status bar until it
+    // clears; a bouncing lane 2 contact is warned of.
+    void blockedBeamAndBouncingLineAreShown() {
+        const std::string path = "/fake/beam"; // the driver outlives the cases: lines of its own
+        driver.AddDevice(path);
+        TFormMain& w = start();
+        w.comPort().PortMap.entries[4] = {path, false};
+        w.comPort().Port = 5;
+        w.comPort().Open();
+        QVERIFY(w.comPort().Connected());
+        auto* bar = w.statusBar()->findChild<QLabel*>(QStringLiteral("LabLines"));
+        QVERIFY(bar);
+        driver.SetLines(path, kStatusRLSD);
+        QTRY_COMPARE_WITH_TIMEOUT(w.race().LastModemStatus, kStatusRLSD, 3000);
+        QVERIFY(!w.FrameT1->LabWarning->isVisible()); // not armed yet
+        key(w, Qt::Key_F10);
+        QVERIFY(w.FrameT1->LabWarning->isVisible());
+        QCOMPARE(w.FrameT1->LabWarning->text(), QStringLiteral("LS1 unterbrochen"));
+        QVERIFY(!w.FrameT2->LabWarning->isVisible());
+        QCOMPARE(bar->text(), QStringLiteral("LS1 unterbrochen"));
+        QVERIFY(bar->isVisible());
+        test::SaveScreenshot(&w, "blocked-beam.png");
+        HandOverQueue& queue = w.comPort().HandOver();
+        for (int i = 0; i < 60; ++i) { // each change its own record, as a contact bounces
+            const size_t before = queue.Pending();
+            driver.SetLines(path, kStatusRLSD | (i % 2 ? 0 : kStatusDSR));
+            for (int n = 0; n < 5000 && queue.Pending() == before; ++n)
+                QThread::usleep(200);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(
+            w.statusBar()->currentMessage().startsWith(QStringLiteral("LS2: mehr als 50 Wechsel")),
+            3000);
+        driver.SetLines(path, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.FrameT1->LabWarning->isVisible(), 3000);
+        QVERIFY(!bar->isVisible());
     }
 
     void shellKeysHelpInfoAndTheAudienceWindow() {

@@ -4,11 +4,15 @@
 #include "config/MemorySettingsStore.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/ScriptedFileChooser.h"
+#include "serial/Adapter.h"
 #include "serial/Comms.h"
 #include "serial/FakeComDevice.h"
+#include "support/FakeSystem.h"
 #include "support/ManualClock.h"
 #include "support/RecordingShell.h"
+#include "support/Screenshot.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -27,6 +31,8 @@ using namespace vk;
 namespace {
 
 const std::string kDevice = "/fake/ttyUSB0";
+const std::string kMoved = "/fake/ttyUSB1"; // COM6
+constexpr char kFtdi[] = "usb-FTDI_FT232R_USB_UART_A1-if00-port0";
 
 // Records whether the port was still open when an error was reported.
 struct PortAwareDialogs final : Dialogs {
@@ -54,6 +60,7 @@ private:
     FakeComDriver driver;
     test::RecordingShell shell;
     std::unique_ptr<Program> program;
+    test::FakeSystem emptySystem;
 
     QString settingsFile() const {
         return dir->filePath(QStringLiteral("home/.config/Quorvane/Velkoran.conf"));
@@ -68,7 +75,8 @@ private:
         QFile f(settingsFile());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    TFormMain& start(SettingsStore* store = nullptr) {
+    // Without `system`, an empty sysfs and /proc and a probe that finds COM5.
+    TFormMain& start(SettingsStore* store = nullptr, test::FakeSystem* system = nullptr) {
         TFormMain::Options o;
         o.executablePath = dir->filePath(QStringLiteral("Velkoran")).toStdString();
         o.dialogs = &dialogs;
@@ -78,8 +86,11 @@ private:
         o.settingsStore = store;
         ComPortMap map;
         map.entries[4] = {kDevice, false};
+        map.entries[5] = {kMoved, false};
         o.portMap = map;
-        o.probePorts = [](const ComPortMap& m) { return m.Find(5) ? 0x00050010u : 0u; };
+        o.systemRoots = system ? system->roots : emptySystem.roots;
+        if (!system)
+            o.probePorts = [](const ComPortMap& m) { return m.Find(5) ? 0x00050010u : 0u; };
         program = std::make_unique<Program>(o);
         return program->main();
     }
@@ -93,7 +104,7 @@ private:
         WhenModal([entry](QWidget* m) {
             auto* d = qobject_cast<TCfgDialog*>(m);
             QVERIFY(d);
-            d->cbPort->setCurrentIndex(d->cbPort->findText(entry));
+            d->cbPort->setCurrentIndex(d->cbPort->findText(entry, Qt::MatchStartsWith));
             emit d->cbPort->activated(d->cbPort->currentIndex());
             d->OKBtn->click();
         });
@@ -198,6 +209,60 @@ private slots:
         confirmWithPort(w, QStringLiteral("COM5"));
         QTRY_VERIFY_WITH_TIMEOUT(driver.IsOpen(kDevice), 3000);
         QVERIFY(w.statusBar()->currentMessage().isEmpty());
+    }
+
+    void portWithoutRightsNamesTheGroup() {
+        writeSettings("[General]\nLeft=10\nTop=10\nWidth=800\nHeight=561\nSound=1\nPort=5\n");
+        driver.FailOpen(kDevice, EACCES);
+        TFormMain& w = start();
+        QCOMPARE(w.statusBar()->currentMessage().toStdString(),
+                 AccessDeniedText(kDevice, LoginName()));
+    }
+
+    // The stored adapter came back as ttyUSB1 while another one took ttyUSB0; the port list
+    // names both and is read again when it opens.
+    void adapterFoundUnderAnotherNameAndListedByName() {
+        test::FakeSystem sys;
+        sys.usb("ttyUSB1", "1-1", "0403", "6001", "A1", "FT232R USB UART");
+        sys.byId(kFtdi, "ttyUSB1");
+        driver.AddDevice(kMoved);
+        writeSettings("[General]\nLeft=10\nTop=10\nWidth=800\nHeight=561\nSound=0\nPort=5\n"
+                      "Alg=0\nWaitStart=3000\nFilterInd=1\nLength=402\nMonitor=0\n"
+                      "Title=x\nKlass=0\nKlassSort=1\nLengthS=1\nLengthC=2000\n"
+                      "LengthF=3900\nColSpeed0=1\nColSpeed1=1\nColSpeed2=1\nColSpeed3=1\n"
+                      "ManyStart=0\nAdapter=by-id:" +
+                      QByteArray(kFtdi) + "\n");
+        TFormMain& w = start(nullptr, &sys);
+        QVERIFY(driver.IsOpen(kMoved));
+        QVERIFY(!driver.IsOpen(kDevice));
+        QCOMPARE(w.statusBar()->currentMessage(),
+                 QStringLiteral("Adapter unter neuem Namen gefunden: COM6 (/fake/ttyUSB1, "
+                                "zuletzt /fake/ttyUSB0)"));
+
+        QStringList shown, opened;
+        WhenModal([&](QWidget* m) {
+            auto* d = qobject_cast<TCfgDialog*>(m);
+            QVERIFY(d);
+            for (int i = 0; i < d->cbPort->count(); ++i)
+                shown << d->cbPort->itemText(i);
+            sys.usb("ttyUSB0", "1-2", "1a86", "7523", "", "USB Serial"); // plugged in now
+            d->cbPort->showPopup();
+            for (int i = 0; i < d->cbPort->count(); ++i)
+                opened << d->cbPort->itemText(i);
+            test::SaveScreenshot(d->cbPort->view()->window(), "settings-port-list.png");
+            d->cbPort->hidePopup();
+            d->CancelBtn->click();
+        });
+        w.bCFGClick();
+        QCOMPARE(shown, QStringList({QStringLiteral("Kein"),
+                                     QStringLiteral("COM6 – FT232R USB UART (/fake/ttyUSB1)")}));
+        QCOMPARE(opened, QStringList({QStringLiteral("Kein"),
+                                      QStringLiteral("COM5 – USB Serial (/fake/ttyUSB0)"),
+                                      QStringLiteral("COM6 – FT232R USB UART (/fake/ttyUSB1)")}));
+
+        program.reset();
+        QVERIFY(readSettings().contains("\nPort=6\n"));
+        QVERIFY(readSettings().contains(QByteArray("\nAdapter=by-id:") + kFtdi));
     }
 
     void saveDialogKeepsItsTypeAndWritesThatType() {

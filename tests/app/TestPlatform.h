@@ -4,6 +4,7 @@
 #include "config/MemorySettingsStore.h"
 #include "protocol/ScriptedFileChooser.h"
 #include "serial/FakeComDevice.h"
+#include "support/FakeSystem.h"
 #include "support/ManualClock.h"
 #include "support/RecordingShell.h"
 
@@ -23,6 +24,8 @@ struct TestPlatform {
     FakeComDriver driver;
     RecordingShell shell;
     MemorySettingsStore store;
+    // Empty sysfs, by-id and /proc: no adapter, no service, whatever runs on this machine.
+    FakeSystem system;
 
     TFormMain::Options options(const std::string& executablePath) {
         TFormMain::Options o;
@@ -33,6 +36,7 @@ struct TestPlatform {
         o.shell = &shell;
         o.settingsStore = &store;
         o.probePorts = [](const ComPortMap&) { return 0u; };
+        o.systemRoots = system.roots;
         return o;
     }
 

@@ -17,6 +17,13 @@ TEST(CfgModel, PortListFromThePresentPorts) {
     EXPECT_EQ(PortEntryIndex(e, 0), 0);
     EXPECT_EQ(PortOfEntry("COM12"), 12);
     EXPECT_EQ(PortOfEntry("Kein"), 0);
+    const std::string usb = PortEntryText(5, "/dev/ttyUSB0", "FT232R USB UART");
+    EXPECT_EQ(usb, "COM5 – FT232R USB UART (/dev/ttyUSB0)");
+    EXPECT_EQ(PortEntryText(1, "/dev/ttyS0", ""), "COM1 (/dev/ttyS0)");
+    EXPECT_EQ(PortOfEntry(usb), 5);
+    EXPECT_EQ(PortOfEntry("COM (x)"), 0);
+    EXPECT_EQ(PortOfEntry("COM5x (y)"), 0);
+    EXPECT_EQ(PortEntryIndex({"Kein", "COM1 (/dev/ttyS0)", usb}, 5), 2);
     EXPECT_EQ(MonitorEntry(0, {0, 0, 1280, 1024}), "0=(0,0)-(1280,1024)");
     EXPECT_EQ(MonitorEntry(1, {-1920, 0, 1920, 1080}), "1=(-1920,0)-(1920,1080)");
     EXPECT_EQ(PortOpenFailedText("COM5", "Unable to open com port: Device or resource busy"),
@@ -154,6 +161,7 @@ TEST(SettingsStore, RoundTripAndAFailedWrite) {
     s.Title = "Finale";
     s.ColSpeed2 = false;
     s.ManyStart = true;
+    s.Adapter = "usb:1a86:7523:";
     ASSERT_EQ(SaveSettings(store, "Velkoran", s), "");
     Settings back;
     LoadSettings(store, "Velkoran", back, {});
@@ -162,6 +170,7 @@ TEST(SettingsStore, RoundTripAndAFailedWrite) {
     EXPECT_EQ(back.Title, "Finale");
     EXPECT_FALSE(back.ColSpeed2);
     EXPECT_TRUE(back.ManyStart);
+    EXPECT_EQ(back.Adapter, "usb:1a86:7523:");
     EXPECT_TRUE(store.keys.at("Velkoran").contains("KlassSort"));
     EXPECT_FALSE(store.keys.contains("Kopie")); // another program name, another key
 

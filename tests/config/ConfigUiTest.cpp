@@ -214,6 +214,35 @@ private slots:
         QCOMPARE(s.MonitorIndex, 0);
     }
 
+    // An adapter plugged in after the start appears when the list opens; one pulled goes.
+    void portListReadAgainWhenItOpens() {
+        Settings s;
+        s.Port = 5;
+        TCfgDialog d(s, 0x00050010, nullptr);
+        const std::string ftdi = "COM5 – FT232R USB UART (/dev/ttyUSB0)";
+        std::vector<std::string> present{ftdi};
+        d.setPortLister([&present] { return present; });
+        d.Fill(s);
+        QCOMPARE(d.cbPort->currentText().toStdString(), ftdi);
+        QVERIFY(d.cbAlg->isEnabled());
+        d.show();
+        present.push_back("COM6 – USB Serial (/dev/ttyUSB1)");
+        d.cbPort->showPopup();
+        d.cbPort->hidePopup();
+        QCOMPARE(d.cbPort->count(), 3);
+        QCOMPARE(d.cbPort->currentText().toStdString(), ftdi);
+        present.erase(present.begin());
+        d.cbPort->showPopup();
+        d.cbPort->hidePopup();
+        QCOMPARE(d.cbPort->count(), 2);
+        QCOMPARE(d.cbPort->currentIndex(), 0);
+        QVERIFY(!d.cbAlg->isEnabled());
+        d.cbPort->setCurrentIndex(1);
+        d.done(QDialog::Accepted);
+        QVERIFY(ApplyChoices(d.Choice(), s));
+        QCOMPARE(s.Port, 6);
+    }
+
     void portAndBarrierChoicesEnableFields() {
         Settings s;
         TCfgDialog d(s, 0x00050010, nullptr);

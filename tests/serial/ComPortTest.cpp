@@ -1,5 +1,7 @@
+#include "serial/Adapter.h"
 #include "serial/Comms.h"
 #include "serial/FakeComDevice.h"
+#include "support/FakeSystem.h"
 #include "support/ManualClock.h"
 
 #include <gtest/gtest.h>
@@ -396,6 +398,41 @@ TEST_F(ComPortTest, DeviceLostClosesAndComesBackByItself) {
     driver.SetLines(kPath, MS_RLSD_ON | MS_CTS_ON);
     Serve();
     EXPECT_EQ(log.back(), "cts");
+}
+
+// Meanwhile another adapter took the old node: the port follows its own adapter.
+TEST_F(ComPortTest, AdapterBackUnderAnotherNameIsOpenedThere) {
+    test::FakeSystem sys;
+    const std::string byId = "usb-FTDI_FT232R_USB_UART_A1-if00-port0";
+    sys.usb("ttyUSB0", "1-1", "0403", "6001", "A1", "FT232R USB UART");
+    sys.byId(byId, "ttyUSB0");
+    const std::string moved = "/fake/ttyUSB1";
+    port->PortMap.entries[5] = {moved, false};
+    FollowAdapter(*port, DescribeAdapter(kPath, sys.roots).Identity(), sys.roots);
+    port->OnDeviceMoved = [this](TComPort*, const std::string& before) {
+        log.push_back("moved from " + before);
+    };
+    port->Open();
+    driver.RemoveDevice(kPath);
+    Serve();
+
+    sys.dropTty("ttyUSB0", "1-1");
+    sys.usb("ttyUSB0", "1-4", "1a86", "7523", "", "USB Serial");
+    driver.AddDevice(kPath);
+    clock.advance(TComPort::WatchIntervalMs); // the adapter is not back yet
+    EXPECT_FALSE(port->Connected());
+    EXPECT_FALSE(driver.IsOpen(kPath));
+
+    sys.usb("ttyUSB1", "1-1", "0403", "6001", "A1", "FT232R USB UART");
+    sys.byId(byId, "ttyUSB1");
+    driver.AddDevice(moved);
+    clock.advance(TComPort::WatchIntervalMs);
+    EXPECT_TRUE(driver.IsOpen(moved));
+    EXPECT_FALSE(driver.IsOpen(kPath));
+    EXPECT_EQ(port->Port, 6);
+    EXPECT_EQ(log, Log({"open", "close", "lost", "open", "moved from /fake/ttyUSB0"}));
+    EXPECT_EQ(DeviceMovedText(*port, kPath),
+              "Adapter wieder verbunden, jetzt als COM6 (/fake/ttyUSB1, vorher /fake/ttyUSB0)");
 }
 
 TEST_F(ComPortTest, CloseEndsTheWatchForALostDevice) {
