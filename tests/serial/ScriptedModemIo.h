@@ -40,6 +40,12 @@ public:
         ++gets;
         if (getError)
             return getError;
+        if (betweenLooks_ >= 0 && countsRead_) {
+            Change(betweenLooks_);
+            betweenLooks_ = -1;
+            Wake();
+        }
+        countsRead_ = false;
         bits = lines_;
         return 0;
     }
@@ -55,6 +61,7 @@ public:
             return EINVAL;
         }
         c = counts_;
+        countsRead_ = true;
         return 0;
     }
     int Wait(int, int) override {
@@ -121,6 +128,16 @@ public:
         std::lock_guard lock(m_);
         gapLines = l;
     }
+    // The lines become `l` just after the next look at the counters, before the word is read:
+    // a change between the event thread's two looks. True once it happened.
+    void ChangeBetweenLooks(int l) {
+        std::lock_guard lock(m_);
+        betweenLooks_ = l;
+    }
+    bool ChangedBetweenLooks() {
+        std::lock_guard lock(m_);
+        return betweenLooks_ < 0;
+    }
     // On and off again before anyone could read the line.
     void Pulse(int line) {
         std::lock_guard lock(m_);
@@ -184,6 +201,8 @@ private:
     std::condition_variable cv_;
     int pipe_[2];
     int lines_ = 0;
+    int betweenLooks_ = -1;
+    bool countsRead_ = false;
     LineCounts counts_;
     bool inWait_ = false;
 };
