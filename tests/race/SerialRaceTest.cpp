@@ -82,8 +82,8 @@ TEST_F(SerialRace, ArmContactFourPassesEachAndTheRowsThatResult) {
     passAt(2, 600);
     passAt(1, 4000);
     passAt(2, 4200);
-    passAt(1, 6000);
     passAt(2, 6300);
+    passAt(1, 7600); // 12 m before the stop, 0.4 s
     passAt(1, 8000);
     EXPECT_FALSE(rc.FrameT1.clockRunning());
     passAt(2, 8500);
@@ -96,7 +96,7 @@ TEST_F(SerialRace, ArmContactFourPassesEachAndTheRowsThatResult) {
         return r;
     };
     using R = std::vector<std::string>;
-    EXPECT_EQ(row(1), (R{"1", "", "", "", "0,500", "4,000", "21,600", "7,500", "8,000", "+", ""}));
+    EXPECT_EQ(row(1), (R{"1", "", "", "", "0,500", "4,000", "108,000", "7,500", "8,000", "+", ""}));
     EXPECT_EQ(row(2), (R{"2", "", "", "", "0,600", "4,200", "19,636", "7,900", "8,500", "", ""}));
     for (bool on : rc.led)
         EXPECT_TRUE(on);
