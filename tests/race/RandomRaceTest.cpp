@@ -11,6 +11,7 @@
 #include "serial/PtyHelpers.h"
 #include "serial/ScriptedModemIo.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <ctime>
@@ -114,13 +115,11 @@ TEST_F(RandomRaces, EveryLaneCountsExactlyThePassesSent) {
                 }
                 // The next edge lands while the event thread looks at this one.
                 const int next = lines ^ plan.edges[++i];
-                io.ChangeBetweenLooks(next);
-                io.SetLines(lines);
+                io.SetLinesThenBetweenLooks(lines, next);
                 for (int w = 0; w < 2000 && !io.ChangedBetweenLooks(); ++w)
                     SleepUs(50);
                 if (!io.ChangedBetweenLooks()) {
-                    io.ChangeBetweenLooks(-1);
-                    io.SetLines(next);
+                    io.SetLinesThenBetweenLooks(next, -1);
                 }
                 lines = next;
             }

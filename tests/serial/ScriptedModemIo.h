@@ -128,11 +128,15 @@ public:
         std::lock_guard lock(m_);
         gapLines = l;
     }
-    // The lines become `l` just after the next look at the counters, before the word is read:
-    // a change between the event thread's two looks. True once it happened.
-    void ChangeBetweenLooks(int l) {
+    // Sets the lines to `l`, and to `then` just after the next look at the counters that sees
+    // `l`, before the word is read: a change between the event thread's two looks. Cancelled
+    // by a negative `then`. ChangedBetweenLooks is true once it happened.
+    void SetLinesThenBetweenLooks(int l, int then) {
         std::lock_guard lock(m_);
-        betweenLooks_ = l;
+        Change(l);
+        betweenLooks_ = then;
+        countsRead_ = false;
+        Wake();
     }
     bool ChangedBetweenLooks() {
         std::lock_guard lock(m_);
