@@ -14,4 +14,12 @@ int32_t RoundHalfEven(double value) {
     return static_cast<int32_t>(r < lo ? lo : r > hi ? hi : r);
 }
 
+int64_t DivRoundHalfUp(int64_t num, int64_t den) {
+    const bool negative = (num < 0) != (den < 0);
+    const uint64_t n = num < 0 ? 0 - static_cast<uint64_t>(num) : static_cast<uint64_t>(num);
+    const uint64_t d = den < 0 ? 0 - static_cast<uint64_t>(den) : static_cast<uint64_t>(den);
+    const uint64_t q = n / d + (n % d >= d - n % d ? 1 : 0);
+    return negative ? -static_cast<int64_t>(q) : static_cast<int64_t>(q);
+}
+
 } // namespace vk

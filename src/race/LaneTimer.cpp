@@ -1,9 +1,9 @@
 #include "race/LaneTimer.h"
 
+#include "platform/Rounding.h"
 #include "protocol/RaceTimeText.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 namespace vk {
@@ -15,15 +15,14 @@ int clampNumber(int n) {
     return std::clamp(n, 1, kMaxStartNumber);
 }
 
-// Fixed-point text independent of the C locale, with the given decimal separator.
-std::string fixed(long double v, int decimals, const std::string& sep) {
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
-    std::string text(buf, res.ptr);
-    const auto dot = text.find('.');
-    if (dot != std::string::npos)
-        text.replace(dot, 1, sep);
-    return text;
+// `scaled` / 10^decimals as fixed-point text with the given decimal separator.
+std::string fixed(int64_t scaled, int decimals, const std::string& sep) {
+    const bool negative = scaled < 0;
+    std::string digits = std::to_string(negative ? -scaled : scaled);
+    if (digits.size() <= static_cast<size_t>(decimals))
+        digits.insert(0, static_cast<size_t>(decimals) + 1 - digits.size(), '0');
+    digits.insert(digits.size() - static_cast<size_t>(decimals), sep);
+    return (negative ? "-" : "") + digits;
 }
 } // namespace
 
@@ -117,20 +116,19 @@ void LaneTimer::writeResults() {
         return;
     const RaceState& r = d_.race;
     const bool falseStart = lane_ == r.FalseStartLane;
-    const int64_t pass1 = r.passStamp(lane_, 1);
-    const int64_t pass2 = r.passStamp(lane_, 2);
+    const bool pass1 = r.hasPass(lane_, 1);
     if (!falseStart) {
-        if (pass1 > 0)
-            t.SetCell(4, row, FormatRaceTime(TickDiff(pass1, r.StartStamp)));
-        if (pass2 > 0)
-            t.SetCell(5, row, FormatRaceTime(TickDiff(pass2, r.StartStamp)));
+        if (pass1)
+            t.SetCell(4, row, FormatRaceTime(TickDiff(r.passStamp(lane_, 1), r.StartStamp)));
+        if (r.hasPass(lane_, 2))
+            t.SetCell(5, row, FormatRaceTime(TickDiff(r.passStamp(lane_, 2), r.StartStamp)));
     }
     if (falseStart) {
         t.SetCell(7, row, "-");
         t.SetCell(8, row, "-");
     } else {
-        if (pass1 > 0)
-            t.SetCell(7, row, FormatRaceTime(TickDiff(StopStamp, pass1)));
+        if (pass1)
+            t.SetCell(7, row, FormatRaceTime(TickDiff(StopStamp, r.passStamp(lane_, 1))));
         t.SetCell(8, row, FormatRaceTime(TickDiff(StopStamp, r.StartStamp)));
         const std::string speed = SpeedText(r, lane_, StopStamp, d_.settings, decimalSeparator);
         if (!speed.empty())
@@ -161,20 +159,21 @@ int LaneClockPeriodMs(double refreshHz) {
 
 std::string SpeedText(const RaceState& race, int lane, int64_t stopStamp, const Settings& settings,
                       const std::string& decimalSeparator) {
-    const int64_t pass2 = race.passStamp(lane, 2);
-    if (pass2 <= 0) {
+    // The segment of `LengthF` ends at the top-speed barrier, the third pass: its speed is
+    // timed from there to the stop. Without that pass only the mean over the track is known.
+    if (!race.hasPass(lane, 3)) {
         const int32_t elapsed = TickDiff(stopStamp, race.StartStamp);
         if (elapsed == 0)
             return {};
-        const long double v = static_cast<long double>(settings.Length) / elapsed * 3600;
-        return fixed(v, 1, decimalSeparator);
+        // m/ms * 3600 is km/h; in tenths.
+        return fixed(DivRoundHalfUp(settings.Length * 36000LL, elapsed), 1, decimalSeparator);
     }
-    const int32_t elapsed = TickDiff(stopStamp, pass2);
+    const int32_t elapsed = TickDiff(stopStamp, race.passStamp(lane, 3));
     if (elapsed == 0)
         return {};
-    const long double v =
-        static_cast<long double>(settings.Length * 10LL - settings.LengthF) / elapsed * 360;
-    return fixed(v, 3, decimalSeparator);
+    // dm/ms * 360 is km/h; in thousandths.
+    const int64_t segment = settings.Length * 10LL - settings.LengthF;
+    return fixed(DivRoundHalfUp(segment * 360000, elapsed), 3, decimalSeparator);
 }
 
 } // namespace vk

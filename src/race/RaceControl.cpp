@@ -6,6 +6,8 @@ namespace {
 constexpr int kLaneLockoutMs = 500;
 constexpr int kAutoResetMs = 5000;
 constexpr int kDefaultWaitStartMs = 3000;
+constexpr uint32_t kStartLines = kStatusCTS;
+constexpr uint32_t kLaneLines = kStatusDSR | kStatusRLSD;
 } // namespace
 
 RaceControl::RaceControl(Deps deps)
@@ -101,6 +103,7 @@ void RaceControl::laneClockTick() {
 
 void RaceControl::mStartClick() {
     const Notify n(*this);
+    lockTagBeforeStart_ = lockTag;
     race.StartStamp = ticks_.TickStamp();
     if (d_.settings.ColSpeed0 && portOpen())
         setAmpel(kAmpelGreen);
@@ -219,28 +222,31 @@ void RaceControl::TimerResetTimer() {
 
 // ---- barrier events ----
 
+// Each handler takes only its own lines into LastModemStatus: a record in which the start
+// contact and a lane line changed together runs both handlers with one word, and the lane's
+// change must still be new to its own handler.
 void RaceControl::ComPortStart() {
     const AtEventTime at(*this);
-    const uint32_t status = modemStatus ? modemStatus() : 0;
-    if (status == LastModemStatus)
+    const uint32_t status = (modemStatus ? modemStatus() : 0) & kStartLines;
+    if (status == (LastModemStatus & kStartLines) && !ImitStart)
         return;
     const Notify n(*this);
     const bool on = (status & kStatusCTS) != 0 || ImitStart;
-    LastModemStatus = status;
+    LastModemStatus = (LastModemStatus & ~kStartLines) | status;
     if (d_.settings.Alg == 0 && on)
         HandleStartContact();
 }
 
 void RaceControl::ComPortStop() {
     const AtEventTime at(*this);
-    const uint32_t status = modemStatus ? modemStatus() : 0;
-    if (status == LastModemStatus)
+    const uint32_t status = (modemStatus ? modemStatus() : 0) & kLaneLines;
+    if (status == (LastModemStatus & kLaneLines) && !ImitLane1 && !ImitLane2)
         return;
     const Notify n(*this);
     const uint32_t rising = status & ~LastModemStatus;
     const bool lane1 = (rising & kStatusRLSD) != 0 || ImitLane1;
     const bool lane2 = (rising & kStatusDSR) != 0 || ImitLane2;
-    LastModemStatus = status;
+    LastModemStatus = (LastModemStatus & ~kLaneLines) | status;
     if (d_.settings.Alg == 0) {
         if (lane1 || lane2)
             CountLanePasses(lane1, lane2);
@@ -252,10 +258,20 @@ void RaceControl::ComPortStop() {
 
 void RaceControl::CountLanePasses(bool lane1, bool lane2) {
     const Notify n(*this);
+    // A record stamped before a start that a key gave is handled after it, but it happened
+    // before: it meets the inputs as they were then, and nothing of it is timed.
+    const bool beforeStart = !mStart.enabled() && TickDiff(ticks_.TickStamp(), race.StartStamp) < 0;
     for (int lane = 1; lane <= 2; ++lane) {
-        if (!(lane == 1 ? lane1 : lane2) || TimerGesperrtStop(lane).enabled())
+        if (!(lane == 1 ? lane1 : lane2))
             continue;
         const size_t i = static_cast<size_t>(lane - 1);
+        if (beforeStart) {
+            if (lockTagBeforeStart_[i + 1] == 0 && lockTagBeforeStart_[kLockStart] == 1)
+                falseStartShown[i] = true;
+            continue;
+        }
+        if (TimerGesperrtStop(lane).enabled())
+            continue;
         if (armed(lane)) {
             const int k = ++race.PassCount[i];
             if (k >= 1 && k <= 4) {
@@ -350,6 +366,10 @@ void RaceControl::PlaySoundFile(const std::string& path) {
 
 void RaceControl::bImit1Click(int tag) {
     const Notify n(*this);
+    // The marker makes the handler see a change on its lines; the lines of the other handler
+    // keep what it saw, so an imitation cannot fake a change of a real line for it.
+    const uint32_t before = LastModemStatus;
+    const uint32_t own = tag == 1 ? kStartLines : kLaneLines;
     LastModemStatus = kImitationStatus;
     ImitStart = true;
     if (tag == 1) {
@@ -362,6 +382,7 @@ void RaceControl::bImit1Click(int tag) {
         ComPortStop();
     }
     ImitStart = ImitLane1 = ImitLane2 = false;
+    LastModemStatus = (before & ~own) | (LastModemStatus & own);
 }
 
 } // namespace vk

@@ -204,6 +204,8 @@ private:
     void moveNumbers(LaneTimer& f);
 
     Deps d_;
+    // The block states as the last start found them.
+    std::array<int, 3> lockTagBeforeStart_{0, 0, 0};
     std::unique_ptr<Timer> lockStart_, lockStop1_, lockStop2_, reset_, laneClock_;
     int notifyDepth_ = 0;
 };

@@ -38,14 +38,16 @@ uint32_t WatchedLines(uint32_t eventMask) {
 
 bool CountsMoved(const LineCounts& a, const LineCounts& b, uint32_t watched) {
     for (const Line& l : kLines)
-        if ((watched & l.word) && a.*l.count != b.*l.count)
+        if ((watched & l.word) && static_cast<int32_t>(static_cast<uint32_t>(a.*l.count) -
+                                                       static_cast<uint32_t>(b.*l.count)) > 0)
             return true;
     return false;
 }
 
-void SplitWake(uint32_t watched, uint32_t before, uint32_t after, const LineCounts* then,
+void SplitWake(uint32_t watched, uint32_t before, uint32_t after, LineCounts* then,
                const LineCounts* now, int64_t tick, std::vector<LineRecord>& out) {
     uint32_t events = 0;
+    LineCounts next = now ? *now : LineCounts{};
     // Changes of each line before the one that led to `after`.
     std::array<int, std::size(kLines)> missed{};
     int steps = 0;
@@ -56,10 +58,17 @@ void SplitWake(uint32_t watched, uint32_t before, uint32_t after, const LineCoun
         const bool flipped = ((before ^ after) & l.word) != 0;
         int64_t n = flipped ? 1 : 0;
         if (then && now) {
-            n = static_cast<uint32_t>((*now).*l.count) - static_cast<uint32_t>((*then).*l.count);
-            // The word is read after the counters: a change in between shows only in the word.
-            if ((n % 2 != 0) != flipped)
+            // Counters behind the last look are still to catch up with the word: no change.
+            const int32_t d = static_cast<int32_t>(static_cast<uint32_t>(now->*l.count) -
+                                                   static_cast<uint32_t>(then->*l.count));
+            n = std::max(d, 0);
+            next.*l.count = d < 0 ? then->*l.count : now->*l.count;
+            // The word is read after the counters: a change in between shows only in the word,
+            // and reaches the counters later.
+            if ((n % 2 != 0) != flipped) {
                 ++n;
+                ++(next.*l.count);
+            }
         }
         if (n == 0)
             continue;
@@ -81,6 +90,8 @@ void SplitWake(uint32_t watched, uint32_t before, uint32_t after, const LineCoun
             }
     if (events)
         out.push_back({events, after, tick});
+    if (then && now)
+        *then = next;
 }
 
 } // namespace vk

@@ -23,16 +23,19 @@ struct LineRecord {
 // The modem-status bits of the lines a system event mask watches.
 uint32_t WatchedLines(uint32_t eventMask);
 
-// Whether the counters of any of the `watched` lines (modem-status bits) differ.
+// Whether the counters of any of the `watched` lines (modem-status bits) moved on from `b`
+// to `a`; counters still behind a look that took a change from the word have not.
 bool CountsMoved(const LineCounts& a, const LineCounts& b, uint32_t watched);
 
 // Appends the records of one wake-up: `before` is the word of the last record, `after` the
 // word read now; `then` and `now` the counters of both moments (null when the device has
-// none). A line the counters show changing more than once went through states that the
-// thread never read: a pulse that was over before it looked. Each of those states is handed
-// over as a record of its own, one line at a time (so a pulse is first the line on, then the
-// current state), and every pass the kernel counted reaches the handlers.
-void SplitWake(uint32_t watched, uint32_t before, uint32_t after, const LineCounts* then,
+// none). On return `then` holds the counters to compare the next wake-up with: `now` plus
+// the changes that only the word, read after the counters, has shown yet, so that they are
+// not taken a second time when the counters catch up. A line the counters show changing more than
+// once went through states that the thread never read: a pulse that was over before it looked. Each
+// of those states is handed over as a record of its own, one line at a time (so a pulse is first
+// the line on, then the current state), and every pass the kernel counted reaches the handlers.
+void SplitWake(uint32_t watched, uint32_t before, uint32_t after, LineCounts* then,
                const LineCounts* now, int64_t tick, std::vector<LineRecord>& out);
 
 } // namespace vk

@@ -202,8 +202,6 @@ int LinuxComDevice::Collect(int64_t tick, const LineCounts* now) {
     const uint32_t word = ModemWordOf(b);
     std::vector<LineRecord> out;
     SplitWake(watched_, word_, word, now ? &counts_ : nullptr, now, tick, out);
-    if (now)
-        counts_ = *now;
     word_ = word;
     records_.insert(records_.end(), out.begin(), out.end());
     return 0;

@@ -200,13 +200,43 @@ TEST_F(BarrierEvents, LaneLockoutReArmsOnlyWhileTheLaneCanStillStop) {
     EXPECT_TRUE(rc.armed(kLockLane2));
 }
 
-TEST_F(BarrierEvents, ContactChangeAndLanePassInOneHandOverCountNoPass) {
+// One record, one word for both handlers: the start contact closing, opening or bouncing in
+// the same wake-up as a lane line coming on must not hide the lane's change.
+TEST_F(BarrierEvents, ContactChangeAndLanePassInOneHandOverCountThePass) {
     rc.mStart.click();
-    lines = kStatusCTS | kStatusRLSD;
-    rc.ComPortStart();
-    rc.ComPortStop();
-    EXPECT_EQ(rc.race.PassCount[0], 0);
-    EXPECT_EQ(rc.LastModemStatus, kStatusCTS | kStatusRLSD);
+    const uint32_t contact[] = {kStatusCTS, 0, kStatusCTS};
+    for (int k = 0; k < 3; ++k) {
+        lines = contact[k] | kStatusRLSD;
+        rc.ComPortStart();
+        rc.ComPortStop();
+        EXPECT_EQ(rc.race.PassCount[0], k + 1);
+        lines = contact[k];
+        rc.ComPortStop();
+    }
+    EXPECT_EQ(rc.LastModemStatus, kStatusCTS);
+}
+
+// A pass on tick 0 (every 49.7 days) is a pass like any other: the race runs across the wrap
+// of the tick count with each pass in turn landing on it.
+TEST_F(BarrierEvents, PassOnTickZeroCounts) {
+    constexpr int64_t kWrap = int64_t{1} << 32;
+    for (int onZero = 1; onZero <= 4; ++onZero) {
+        clock.advance(onZero * kWrap - 1000 * onZero - clock.raw());
+        rc.mStart.click();
+        for (int k = 1; k <= 4; ++k) {
+            clock.advance(1000);
+            pass(1);
+        }
+        ASSERT_EQ(rc.race.passStamp(1, onZero), 0);
+        const int r = rowOf(rc.FrameT1.startNumber());
+        // RZ, ZZ, Km/h (12 m in 1 s), FZ, Geszeit
+        const char* want[] = {"1,000", "2,000", "43,200", "3,000", "4,000"};
+        for (int c = 4; c <= 8; ++c)
+            EXPECT_EQ(cell(c, r), want[c - 4]) << "pass " << onZero << " on tick 0, column " << c;
+        rc.mStop2.click();
+        clock.advance(1000);
+        rc.mReset.click();
+    }
 }
 
 TEST_F(BarrierEvents, EarlyPassWhileArmedRaisesTheFalseStartIndication) {

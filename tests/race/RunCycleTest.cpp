@@ -61,8 +61,9 @@ TEST_F(RunCycle, PassStampsGiveReactionIntermediateDrivingTimeAndSegmentSpeed) {
     settings.Length = 402;
     settings.LengthF = 3900;
     rc.mStart.click();
-    rc.race.PassStamp[0][0] = clock.TickStamp() + 450;  // reaction barrier
-    rc.race.PassStamp[0][1] = clock.TickStamp() + 4000; // intermediate barrier
+    rc.race.PassCount[0] = 3;
+    rc.race.PassStamp[0] = {clock.TickStamp() + 450, clock.TickStamp() + 4000,
+                            clock.TickStamp() + 6600};
     clock.advance(7000);
     rc.mStop1.click();
     const int r = rowOf(1);
@@ -70,8 +71,36 @@ TEST_F(RunCycle, PassStampsGiveReactionIntermediateDrivingTimeAndSegmentSpeed) {
     EXPECT_EQ(cell(5, r), "4,000");
     EXPECT_EQ(cell(7, r), "6,550");
     EXPECT_EQ(cell(8, r), "7,000");
-    // (4020 - 3900) dm in 3000 ms
-    EXPECT_EQ(cell(6, r), "14,400");
+    // (4020 - 3900) dm from the top-speed barrier to the stop in 400 ms
+    EXPECT_EQ(cell(6, r), "108,000");
+}
+
+// The segment is timed from the third pass; without it the mean over the track stands.
+// Ties round up on the exact decimal value.
+TEST_F(RunCycle, SpeedFromTheTopSpeedBarrierOrTheMeanRoundedHalfUp) {
+    struct Case {
+        int length, lengthF, passes;
+        int32_t pass3, stop; // ms after the start
+        const char* speed;
+    } cases[] = {
+        {402, 3900, 0, 0, 16000, "90,5"}, // 90,45 exactly
+        {402, 3900, 2, 0, 16000, "90,5"}, // the intermediate pass changes nothing
+        {402, 3900, 3, 12000, 12400, "108,000"},
+        {402, 3900, 4, 12000, 15072, "14,063"},  // 14,0625 exactly
+        {402, 3900, 3, 12000, 12000, ""},        // no time over the segment
+        {500, 4200, 3, 10000, 12000, "144,000"}, // 800 dm in 2 s
+        {402, 3900, 3, 1000, 13000, "3,600"},    // a slow segment stays in km/h
+    };
+    for (const Case& c : cases) {
+        settings.Length = c.length;
+        settings.LengthF = c.lengthF;
+        RaceState race;
+        race.StartStamp = 5000;
+        race.PassCount[0] = c.passes;
+        race.PassStamp[0][2] = c.passes >= 3 ? 5000 + c.pass3 : 0;
+        EXPECT_EQ(SpeedText(race, 1, 5000 + c.stop, settings, ","), c.speed)
+            << c.passes << " passes, stop " << c.stop;
+    }
 }
 
 TEST_F(RunCycle, LengthZeroGivesZeroMeanSpeed) {
@@ -99,8 +128,9 @@ TEST_F(RunCycle, ZeroElapsedTimeLeavesTheSpeedEmptyAndWritesTheRest) {
     EXPECT_EQ(cell(8, rowOf(1)), "0,000");
     EXPECT_EQ(cell(9, rowOf(1)), "+");
 
-    // A second pass at the stop moment: the segment speed has no time either.
-    rc.race.PassStamp[1][1] = clock.TickStamp();
+    // A top-speed pass at the stop moment: the segment speed has no time either.
+    rc.race.PassCount[1] = 3;
+    rc.race.PassStamp[1] = {clock.TickStamp(), clock.TickStamp(), clock.TickStamp()};
     rc.mStop2.click();
     EXPECT_EQ(cell(6, rowOf(2)), "");
     EXPECT_EQ(cell(5, rowOf(2)), "0,000");

@@ -82,8 +82,8 @@ TEST_F(SerialRace, ArmContactFourPassesEachAndTheRowsThatResult) {
     passAt(2, 600);
     passAt(1, 4000);
     passAt(2, 4200);
-    passAt(1, 6000);
     passAt(2, 6300);
+    passAt(1, 7600); // 12 m before the stop, 0.4 s
     passAt(1, 8000);
     EXPECT_FALSE(rc.FrameT1.clockRunning());
     passAt(2, 8500);
@@ -96,8 +96,8 @@ TEST_F(SerialRace, ArmContactFourPassesEachAndTheRowsThatResult) {
         return r;
     };
     using R = std::vector<std::string>;
-    EXPECT_EQ(row(1), (R{"1", "", "", "", "0,500", "4,000", "10,800", "7,500", "8,000", "+", ""}));
-    EXPECT_EQ(row(2), (R{"2", "", "", "", "0,600", "4,200", "10,047", "7,900", "8,500", "", ""}));
+    EXPECT_EQ(row(1), (R{"1", "", "", "", "0,500", "4,000", "108,000", "7,500", "8,000", "+", ""}));
+    EXPECT_EQ(row(2), (R{"2", "", "", "", "0,600", "4,200", "19,636", "7,900", "8,500", "", ""}));
     for (bool on : rc.led)
         EXPECT_TRUE(on);
 }
@@ -110,11 +110,11 @@ TEST_F(SerialRace, LinesThatChangeTogetherAreHandledInOneHandOver) {
     lines(kStatusRLSD | kStatusDSR);
     EXPECT_EQ(rc.race.PassCount[0], 1);
     EXPECT_EQ(rc.race.PassCount[1], 1);
-    // The start contact with a lane change: the start handler stores the whole word first.
+    // The start contact with a lane change: each handler sees its own line change.
     lines(0);
     lines(kStatusCTS | kStatusRLSD);
     EXPECT_EQ(rc.LastModemStatus, kStatusCTS | kStatusRLSD);
-    EXPECT_EQ(rc.race.PassCount[0], 1);
+    EXPECT_EQ(rc.race.PassCount[0], 2);
 }
 
 // The ui gets to a record late: the handler still reads the word of the record, not the lines
@@ -138,6 +138,33 @@ TEST_F(SerialRace, HandlerReadsAndStampsTheRecordNotTheMomentItRuns) {
     EXPECT_EQ(port.ModemStatus(), 0u);
     rc.mStop1.click();
     EXPECT_EQ(rc.FrameT1.StopStamp, start + 900);
+}
+
+// A pass the event thread stamped just before F5, which the ui handles after the start: it
+// happened in the Ready state, so it is not timed (no negative reaction time), and with the
+// start contact armed then it is the lane's false start.
+TEST_F(SerialRace, PassStampedBeforeAKeyStartIsHandledAsBeforeTheStart) {
+    port.Open();
+    for (bool contactArmed : {false, true}) {
+        if (contactArmed)
+            rc.LockLSClick(kLockStart); // F10
+        start = clock.raw() + 1000;
+        changeAt(-20, kStatusRLSD);
+        changeAt(-10, 0);
+        clock.set(start);
+        rc.mStart.click(); // F5, before the ui got to the records
+        port.HandOver().Drain();
+        EXPECT_EQ(rc.race.PassCount[0], 0) << contactArmed;
+        EXPECT_EQ(rc.falseStartShown[0], contactArmed);
+        passAt(1, 500);
+        clock.set(start + 900);
+        rc.mStop1.click();
+        EXPECT_EQ(cell(4, rowOf(rc.FrameT1.startNumber())), "0,500");
+        EXPECT_EQ(cell(7, rowOf(rc.FrameT1.startNumber())), "0,400");
+        rc.mStop2.click();
+        clock.advance(5000);
+        rc.mReset.click();
+    }
 }
 
 // A pulse the kernel counted but that was over before the thread read the lines.

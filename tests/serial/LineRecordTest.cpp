@@ -21,7 +21,7 @@ std::ostream& operator<<(std::ostream& os, const Rec& r) {
 // Counters as (cts, dsr, dcd) transitions since the last record.
 std::vector<Rec> Split(uint32_t before, uint32_t after, int cts, int dsr, int dcd,
                        bool counters = true) {
-    const LineCounts then{};
+    LineCounts then{};
     const LineCounts now{cts, dsr, 0, dcd};
     std::vector<LineRecord> out;
     SplitWake(WatchedLines(EV_CTS | EV_DSR | EV_RLSD), before, after, counters ? &then : nullptr,
@@ -65,6 +65,24 @@ TEST(LineRecord, EveryCountedChangeBecomesARecordOneLineAtATime) {
     // Without counters only the word tells.
     EXPECT_EQ(Split(0, L1 | L2, 0, 0, 0, false), (V{{EV_DSR | EV_RLSD, L1 | L2}}));
     EXPECT_TRUE(Split(0, 0, 0, 0, 2, false).empty());
+}
+
+// A change between the look at the counters and the read of the word is taken from the word;
+// when the counters catch up later it must not come back as a pulse (a pass that never was).
+TEST(LineRecord, ChangeSeenFirstInTheWordIsTakenOnce) {
+    const uint32_t watched = WatchedLines(EV_CTS | EV_DSR | EV_RLSD);
+    LineCounts base{};
+    std::vector<LineRecord> out;
+    const LineCounts lagging{};
+    SplitWake(watched, 0, L1, &base, &lagging, 1, out);
+    EXPECT_FALSE(CountsMoved(lagging, base, watched)); // nothing new while they lag
+    SplitWake(watched, L1, L1, &base, &lagging, 2, out);
+    const LineCounts caughtUp{0, 1, 0, 1}; // and lane 2 came on
+    SplitWake(watched, L1, L1 | L2, &base, &caughtUp, 3, out);
+    V got;
+    for (const LineRecord& r : out)
+        got.push_back({r.events, r.status});
+    EXPECT_EQ(got, (V{{EV_RLSD, L1}, {EV_DSR, L1 | L2}}));
 }
 
 } // namespace

@@ -40,6 +40,12 @@ public:
         ++gets;
         if (getError)
             return getError;
+        if (betweenLooks_ >= 0 && countsRead_) {
+            Change(betweenLooks_);
+            betweenLooks_ = -1;
+            Wake();
+        }
+        countsRead_ = false;
         bits = lines_;
         return 0;
     }
@@ -55,6 +61,7 @@ public:
             return EINVAL;
         }
         c = counts_;
+        countsRead_ = true;
         return 0;
     }
     int Wait(int, int) override {
@@ -121,6 +128,20 @@ public:
         std::lock_guard lock(m_);
         gapLines = l;
     }
+    // Sets the lines to `l`, and to `then` just after the next look at the counters that sees
+    // `l`, before the word is read: a change between the event thread's two looks. Cancelled
+    // by a negative `then`. ChangedBetweenLooks is true once it happened.
+    void SetLinesThenBetweenLooks(int l, int then) {
+        std::lock_guard lock(m_);
+        Change(l);
+        betweenLooks_ = then;
+        countsRead_ = false;
+        Wake();
+    }
+    bool ChangedBetweenLooks() {
+        std::lock_guard lock(m_);
+        return betweenLooks_ < 0;
+    }
     // On and off again before anyone could read the line.
     void Pulse(int line) {
         std::lock_guard lock(m_);
@@ -184,6 +205,8 @@ private:
     std::condition_variable cv_;
     int pipe_[2];
     int lines_ = 0;
+    int betweenLooks_ = -1;
+    bool countsRead_ = false;
     LineCounts counts_;
     bool inWait_ = false;
 };
