@@ -26,14 +26,15 @@
 using namespace vk;
 using Steady = std::chrono::steady_clock;
 
-namespace {
-
+// Shared with the window part.
 long residentKb() {
     std::ifstream statm("/proc/self/statm");
     long pages = 0, resident = 0;
     statm >> pages >> resident;
     return resident * (::sysconf(_SC_PAGESIZE) / 1024);
 }
+
+namespace {
 
 double micros(Steady::duration d) {
     return std::chrono::duration<double, std::micro>(d).count();

@@ -18,20 +18,13 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <fstream>
 #include <malloc.h>
-#include <unistd.h>
 
 using namespace vk;
 
-namespace {
+long residentKb(); // soak.cpp
 
-long ResidentKb() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
-}
+namespace {
 
 // What the program holds on the heap, without what the allocator keeps for later.
 long HeapKb() {
@@ -90,7 +83,7 @@ int SoakWindow(int argc, char** argv, int heats) {
         QCoreApplication::processEvents();
         if ((n + 1) % 100 == 0) {
             const long heap = HeapKb();
-            std::printf("  %5d   %7ld   %11ld\n", n + 1, heap, ResidentKb());
+            std::printf("  %5d   %7ld   %11ld\n", n + 1, heap, residentKb());
             std::fflush(stdout);
             if (n + 1 == 200)
                 heapAt200 = heap;
