@@ -1,4 +1,6 @@
-// Soak: 10,000 races through the race control and the protocol on the fake clock, with the
+// Soak: first the real main window through an evening of heats (soak_window.cpp; memory per
+// 100 heats; `soak N` runs N heats, default 1,000, `soak 0` skips it). Then 10,000 races
+// through the race control and the protocol on the fake clock, with the
 // backup writer and its thread writing to a temporary folder. Prints the memory in use after
 // 1,000 races and after 10,000 (it must stay flat) and the ui time per race. Then the path of
 // a lane stop with a 10,000-row protocol: results into the row and the backup handed to the
@@ -24,14 +26,15 @@
 using namespace vk;
 using Steady = std::chrono::steady_clock;
 
-namespace {
-
+// Shared with the window part.
 long residentKb() {
     std::ifstream statm("/proc/self/statm");
     long pages = 0, resident = 0;
     statm >> pages >> resident;
     return resident * (::sysconf(_SC_PAGESIZE) / 1024);
 }
+
+namespace {
 
 double micros(Steady::duration d) {
     return std::chrono::duration<double, std::micro>(d).count();
@@ -97,7 +100,12 @@ struct Station {
 
 } // namespace
 
-int main() {
+int SoakWindow(int argc, char** argv, int heats);
+
+int main(int argc, char** argv) {
+    const int heats = argc > 1 ? std::atoi(argv[1]) : 1000;
+    if (heats > 0 && SoakWindow(argc, argv, heats) != 0)
+        std::printf("THE WINDOW DID NOT RACE: no heat was stopped by its passes\n");
     char folder[] = "/tmp/vk-soak-XXXXXX";
     if (!::mkdtemp(folder))
         return 1;

@@ -12,13 +12,16 @@
 
 namespace vk {
 
+BackupLocation BackupLocationOf(const ProgramPaths& paths) {
+    // An installed program keeps its backup in the per-user folder from the start.
+    const std::string folder = paths.installed() ? paths.userDataFolder() : paths.folder();
+    return ChooseBackupLocation(folder, paths.title(), paths.userDataFolder(), FileIo::system());
+}
+
 ProtocolBinder::ProtocolBinder(Protocol& protocol, RaceControl& race, TimerFactory& timers,
                                const ProgramPaths& paths, QStatusBar* statusBar, QObject* parent)
     : QObject(parent), protocol_(protocol), race_(race) {
-    // An installed program keeps its backup in the per-user folder from the start.
-    const std::string folder = paths.installed() ? paths.userDataFolder() : paths.folder();
-    const BackupLocation at =
-        ChooseBackupLocation(folder, paths.title(), paths.userDataFolder(), FileIo::system());
+    const BackupLocation at = BackupLocationOf(paths);
     readPath_ = at.readPath;
     // The writer thread's results run on the ui thread; the application outlives the writer.
     backup_ =

@@ -1,4 +1,6 @@
 #pragma once
+#include "protocol/ProtocolText.h"
+
 #include <QObject>
 #include <QPointer>
 
@@ -16,6 +18,9 @@ class ProgramPaths;
 class Protocol;
 class RaceControl;
 class TimerFactory;
+
+// Where this program reads and writes its backup (beside the program, or per user).
+BackupLocation BackupLocationOf(const ProgramPaths& paths);
 
 // Binds the protocol to the main window and the race: the backup writer (where the backup
 // lives, its thread, its results back on the ui thread), the warning that stays in the status

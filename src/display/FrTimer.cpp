@@ -18,7 +18,15 @@ QSpinBox* numberEdit(QWidget* parent, const char* name, const char* textColor) {
     e->setRange(1, 9999);
     e->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
     e->setAlignment(Qt::AlignRight);
-    e->setStyleSheet(QStringLiteral("QSpinBox { color: %1; background: #404040; }").arg(textColor));
+    // A palette, not a style sheet: a style sheet gives the box a new palette at every
+    // enable and disable (each race), and the style caches a new picture of the box for every
+    // palette, so memory grew with each heat.
+    QPalette pal = e->palette();
+    pal.setColor(QPalette::Text, QColor(QLatin1String(textColor)));
+    pal.setColor(QPalette::Base, QColor(0x40, 0x40, 0x40));
+    pal.setColor(QPalette::Button, QColor(0x40, 0x40, 0x40));
+    pal.setColor(QPalette::ButtonText, QColor(0xc0, 0xc0, 0xc0));
+    e->setPalette(pal);
     e->setFixedSize(70, 28);
     return e;
 }

@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <chrono>
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -50,15 +51,22 @@ std::string LinesOn(uint32_t status) {
     return on.empty() ? "-" : on;
 }
 
+// The system's reason from the component's message ("Unable to open com port: <reason>").
+std::string Reason(const std::string& what) {
+    const size_t colon = what.find(": ");
+    return colon == std::string::npos ? what : what.substr(colon + 2);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, ""); // the system's reasons in the user's language
     if (argc != 2 || argv[1][0] == '-') {
-        std::fprintf(stderr,
-                     "usage: velkoran-lines COMn | DEVICE\n"
-                     "Opens the port as the timing program does and prints one line per change\n"
-                     "of the barrier inputs: tick, modem-status word, the lines that are on\n"
-                     "(AMPEL = CTS, LS1 = DCD, LS2 = DSR). Ctrl+C ends it.\n");
+        std::fprintf(
+            stderr, "Aufruf: velkoran-lines COMn | GERÄT\n"
+                    "Öffnet die Schnittstelle wie das Zeitnahmeprogramm und schreibt für jede\n"
+                    "Änderung der Eingänge eine Zeile: Tick, Modemstatuswort, die eingeschalteten\n"
+                    "Leitungen (AMPEL = CTS, LS1 = DCD, LS2 = DSR). Strg+C beendet es.\n");
         return 2;
     }
     const std::string arg = argv[1];
@@ -67,7 +75,7 @@ int main(int argc, char** argv) {
     vk::SetMainWindowValues(port);
     if (const int n = ComNumber(arg)) {
         if (!port.PortMap.Find(n)) {
-            std::fprintf(stderr, "velkoran-lines: no device for %s\n", arg.c_str());
+            std::fprintf(stderr, "Schnittstelle %s gibt es nicht (COM1 bis COM16)\n", arg.c_str());
             return 2;
         }
         port.Port = static_cast<uint8_t>(n);
@@ -112,16 +120,18 @@ int main(int argc, char** argv) {
     try {
         port.Open();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "velkoran-lines: %s: %s\n", port.ResolvedPath().c_str(), e.what());
+        const std::string device = port.ResolvedPath();
+        const std::string name = device == arg ? arg : arg + " (" + device + ")";
+        std::fprintf(stderr, "Schnittstelle %s lässt sich nicht öffnen: %s\n", name.c_str(),
+                     Reason(e.what()).c_str());
         // The same hint as the program's status bar: the group, brltty or ModemManager.
         if (const auto* h = dynamic_cast<const vk::EComHandle*>(&e))
-            if (const std::string trap =
-                    vk::OpenTrapText(h->Error(), port.ResolvedPath(), roots, vk::LoginName());
+            if (const std::string trap = vk::OpenTrapText(h->Error(), device, roots, vk::LoginName());
                 !trap.empty())
                 std::fprintf(stderr, "%s\n", trap.c_str());
         return 1;
     }
-    std::printf("# %s (%s): tick, status, lines on; Ctrl+C ends\n", arg.c_str(),
+    std::printf("# %s (%s): Tick, Status, eingeschaltete Leitungen; Strg+C beendet\n", arg.c_str(),
                 port.ResolvedPath().c_str());
     // The event thread asks for its priority before its first wait.
     const auto asked = std::chrono::steady_clock::now();

@@ -19,13 +19,19 @@ fail() {
 prefix=$tmp/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install"
 
-for f in bin/Velkoran bin/velkoran-lines share/velkoran/start.wav share/velkoran/stopp.wav \
+for f in bin/Velkoran bin/velkoran bin/velkoran-lines share/velkoran/start.wav \
+    share/velkoran/stopp.wav share/man/man1/velkoran.1.gz share/man/man1/Velkoran.1.gz \
+    share/man/man1/velkoran-lines.1.gz share/doc/velkoran/copyright \
+    share/doc/velkoran/changelog.gz \
     share/velkoran/Velkoran-Hilfe.html share/applications/velkoran.desktop \
     share/icons/hicolor/scalable/apps/velkoran.svg \
     share/fontconfig/conf.avail/60-velkoran-ms-sans-serif.conf; do
     [ -s "$prefix/$f" ] || fail "missing $f"
 done
 [ -x "$prefix/bin/Velkoran" ] && [ -x "$prefix/bin/velkoran-lines" ] || fail "not executable"
+[ "$(readlink "$prefix/bin/velkoran")" = Velkoran ] || fail "bin/velkoran is not the program"
+# Only an install into /usr switches the font alias on in /etc.
+[ ! -e "$prefix/etc" ] || fail "an install into $prefix made $prefix/etc"
 
 desktop=$prefix/share/applications/velkoran.desktop
 desktop-file-validate "$desktop" || fail "desktop entry invalid"
