@@ -61,9 +61,10 @@ bool ReadXls(const std::string& path, const SheetReadOptions& options, SheetRows
                 break;
             // Many cells may name one long shared string.
             textBytes += text.size();
-            if (textBytes > options.maxPartBytes) {
+            if (textBytes > options.maxTextBytes) {
                 freexl_close(handle);
-                error = "zu viel Text in der Tabelle";
+                error = "zu viel Text in der Tabelle (mehr als " +
+                        std::to_string(options.maxTextBytes >> 20) + " MB)";
                 return false;
             }
         }

@@ -444,8 +444,9 @@ private:
         }
         // A short reference to a long shared string must not multiply it past the bound.
         textBytes_ += text.size();
-        if (textBytes_ > o_.maxPartBytes) {
-            error = "zu viel Text in der Tabelle";
+        if (textBytes_ > o_.maxTextBytes) {
+            error = "zu viel Text in der Tabelle (mehr als " +
+                    std::to_string(o_.maxTextBytes >> 20) + " MB)";
             return;
         }
         cells_[static_cast<size_t>(col_ - 1)] = std::move(text);

@@ -273,6 +273,7 @@ TEST(SpreadsheetImport, HostileOrBrokenFilesAreRefusedWithAReason) {
         error.clear();
         SheetReadOptions o{11, ',', 2};
         o.maxPartBytes = 1u << 20;
+        o.maxTextBytes = 1u << 20;
         EXPECT_FALSE(ReadXlsxBytes(c.bytes, o, rows, error)) << c.name;
         EXPECT_NE(error.find(c.reason), std::string::npos) << c.name << ": " << error;
         EXPECT_TRUE(rows.empty()) << c.name;
@@ -375,6 +376,9 @@ TEST_F(PublishFixture, SaveAndOpenChooseTheTypeByExtensionElseByFilter) {
         {"/a/p", 4, T::WebPage, "/a/p.html"},
         {"/a.b/p", 0, T::Text, "/a.b/p.txt"},
         {"/a/2024-05-01", 1, T::Text, "/a/2024-05-01.txt"},
+        {"/a/x.csv", 2, T::Text, "/a/x.csv"},
+        {"/a/Lauf 1.5", 2, T::Spreadsheet, "/a/Lauf 1.5.xlsx"},
+        {"/a/.p", 4, T::WebPage, "/a/.p.html"},
     };
     for (const auto& [path, filter, type, savePath] : cases) {
         EXPECT_EQ(ChooseFileType(path, filter), type) << path;
@@ -408,12 +412,18 @@ TEST_F(PublishFixture, ImportReplacesTheTableSelectsRowOneAndRunsTheShowSteps) {
                                     "<c t=\"inlineStr\"><is><t>Name</t></is></c></row>"
                                     "<row><c><v>5</v></c></row><row><c><v>7</v></c></row>"));
     protocol.SelectWholeRow(3);
+    protocol.onReplacing = [] { return std::string("/b/kept.txt"); };
     ASSERT_TRUE(publisher.ReadExcelProtocol(dir.file("three.xlsx")));
     EXPECT_EQ(table.RowCount(), 3);
     EXPECT_EQ(rowsOf(table, 3)[2],
               (std::vector<std::string>{"7", "", "", "", "", "", "", "", "", "", ""}));
-    EXPECT_EQ(table.Cell(1, 0), "Name");
-    EXPECT_EQ(table.Cell(2, 0), ""); // no refilled headers
+    // The sheet's two headings, the standard ones of the columns it lacks.
+    EXPECT_EQ(rowsOf(table, 1)[0],
+              (std::vector<std::string>{"Nr.", "Name", "Vorname", "Kl.", "RZ", "ZZ", "Km/h", "FZ",
+                                        "Geszeit", "Win", "Platz"}));
+    EXPECT_EQ(status.back(), "Geladen: " + dir.file("three.xlsx") +
+                                 "; die bisherige Tabelle liegt in /b/kept.txt");
+    protocol.onReplacing = nullptr;
     EXPECT_EQ(protocol.cursor().row, 1);
     EXPECT_TRUE(protocol.cursor().wholeRow);
     EXPECT_EQ(buttons.back(), true);
@@ -439,16 +449,31 @@ TEST_F(PublishFixture, ImportReplacesTheTableSelectsRowOneAndRunsTheShowSteps) {
         EXPECT_EQ(buttons.back(), false);
     }
 
-    // A file that cannot be read leaves the protocol as it was, with one message.
+    // A file that cannot be read leaves the protocol as it was, with one message. Among them
+    // a small file whose 110 cells all name one 100 kB text: 11 MB as placed.
     test::FillSampleProtocol(table);
     const auto before = rowsOf(table, table.RowCount());
     test::WriteBytes(dir.file("broken.xlsx"), test::MakeXlsx("<row><c><v>1</c></row>"));
-    publisher.maxImportRows = 1;
-    for (const char* name : {"broken.xlsx", "three.xlsx", "missing.xlsx"}) {
+    std::string rowsOfOneText;
+    for (int r = 0; r < 10; ++r) {
+        rowsOfOneText += "<row>";
+        for (int c = 0; c < 11; ++c)
+            rowsOfOneText += "<c t=\"s\"><v>0</v></c>";
+        rowsOfOneText += "</row>";
+    }
+    const std::string swollen =
+        test::MakeXlsx(rowsOfOneText, "<si><t>" + std::string(100000, 'x') + "</t></si>");
+    ASSERT_LT(swollen.size(), 5000u);
+    test::WriteBytes(dir.file("swollen.xlsx"), swollen);
+    for (const char* name : {"broken.xlsx", "swollen.xlsx", "three.xlsx", "missing.xlsx"}) {
+        if (std::string(name) == "three.xlsx")
+            publisher.maxImportRows = 1;
         dialogs.errors.clear();
         EXPECT_FALSE(publisher.ReadExcelProtocol(dir.file(name))) << name;
-        EXPECT_EQ(dialogs.errors.size(), 1u) << name;
+        ASSERT_EQ(dialogs.errors.size(), 1u) << name;
         EXPECT_EQ(rowsOf(table, table.RowCount()), before) << name;
+        if (std::string(name) == "swollen.xlsx")
+            EXPECT_NE(dialogs.errors[0].find("zu viel Text"), std::string::npos);
     }
     EXPECT_EQ(imported, 3);
 }
