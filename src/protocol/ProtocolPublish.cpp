@@ -2,6 +2,7 @@
 
 #include "protocol/DocxWriter.h"
 #include "protocol/ProtocolPage.h"
+#include "protocol/RaceTimeText.h"
 #include "protocol/XlsxWriter.h"
 
 #include <cerrno>
@@ -113,7 +114,8 @@ void ProtocolPublisher::openOrSay(const std::string& file) {
 }
 
 bool ProtocolPublisher::WriteProtocolPage(const std::string& path) {
-    if (!vk::WriteProtocolPage(protocol_.table(), places_.appTitle, path, protocol_.fileIo())) {
+    if (!vk::WriteProtocolPage(protocol_.table(), places_.appTitle, path, protocol_.fileIo(),
+                               {race(), PageDate(clock())})) {
         dialogs_.errorReport("Der Schreibfehler der Datei: " + path);
         return false;
     }
@@ -173,6 +175,9 @@ bool ProtocolPublisher::ReadExcelProtocol(const std::string& path) {
     SheetReadOptions options;
     options.columns = t.ColCount();
     options.decimalSeparator = t.Locale.decimalSeparator;
+    for (int c = 0; c < t.ColCount(); ++c)
+        if (IsRaceTimeColumn(c))
+            options.commaColumns.push_back(c);
     options.maxRows = maxImportRows;
     SheetRows rows;
     std::string error;

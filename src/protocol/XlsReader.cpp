@@ -43,7 +43,7 @@ bool ReadXls(const std::string& path, const SheetReadOptions& options, SheetRows
                 break;
             case FREEXL_CELL_DOUBLE:
                 text =
-                    FormatSpreadsheetNumber(v.value.double_value, 0, -1, options.decimalSeparator);
+                    FormatSpreadsheetNumber(v.value.double_value, 0, -1, options.separatorOf(c));
                 break;
             case FREEXL_CELL_TEXT:
             case FREEXL_CELL_SST_TEXT:

@@ -435,7 +435,8 @@ private:
             if (!value_.empty() && res.ec == std::errc() &&
                 res.ptr == value_.data() + value_.size()) {
                 const NumberDecimals d = styles_.decimalsOfStyle(style_);
-                text = FormatSpreadsheetNumber(v, d.min, d.max, o_.decimalSeparator);
+                text = FormatSpreadsheetNumber(v, d.min, d.max,
+                                               o_.separatorOf(static_cast<int>(col_ - 1)));
             } else {
                 text = value_;
             }

@@ -61,6 +61,10 @@ struct PublishFixture : ::testing::Test {
     PublishFixture() {
         test::FillSampleProtocol(table);
         publisher.raceTitle = [] { return std::string("Pokal & Preis 2024"); };
+        // Noon UTC: the same day in every time zone the tests run in.
+        publisher.clock = [] {
+            return std::chrono::system_clock::from_time_t(1796817600); // 2026-12-09 12:00 UTC
+        };
         publisher.onImported = [this] { ++imported; };
         protocol.onStatusText = [this](const std::string& s) { status.push_back(s); };
         protocol.onProtocolButtons = [this](bool on) { buttons.push_back(on); };
@@ -107,6 +111,24 @@ TEST(Xlsx, RoundTripThroughOurReaderKeepsTextsNumbersAndEmptyCells) {
     ASSERT_TRUE(ReadSpreadsheet(file, {11, '.', 1000000}, rows, error));
     EXPECT_EQ(rows[2][7], "12.000");
     EXPECT_EQ(rows[1][6], "123.4");
+
+    // Under a locale with a decimal point, times keep their comma and speeds take the point:
+    // both are numbers with a fixed count of decimals and come back as they went.
+    t.Locale.decimalSeparator = '.';
+    t.SetCell(6, 1, "31.953");
+    t.SetCell(6, 2, "90.5");
+    const std::string zip = XlsxBytes(t, {"V", "", "V", "Q"}, error);
+    const std::string sheet2 = test::Unzipped(zip, "xl/worksheets/sheet1.xml");
+    for (const char* v : {"<v>0.512</v>", "<v>5.635</v>", "<v>31.953</v>", "<v>90.5</v>"})
+        EXPECT_NE(sheet2.find(v), std::string::npos) << v;
+    const std::string styles = test::Unzipped(zip, "xl/styles.xml");
+    EXPECT_NE(styles.find("formatCode=\"0.000\""), std::string::npos);
+    EXPECT_NE(styles.find("formatCode=\"0.0\""), std::string::npos);
+    test::WriteBytes(file, zip);
+    SheetReadOptions english{11, '.', 1000000};
+    english.commaColumns = {4, 5, 7, 8};
+    ASSERT_TRUE(ReadSpreadsheet(file, english, rows, error)) << error;
+    EXPECT_EQ(rows, rowsOf(t, 3));
 }
 
 TEST(Xlsx, WorkbookHasEveryRowTheLookAndTheMetadata) {
@@ -319,8 +341,20 @@ TEST_F(PublishFixture, PageIsWrittenBesideTheBackupThenShownOrPrintedEachTime) {
     const std::string page = dir.file("Velkoran.html");
     EXPECT_EQ(shell.opened, std::vector<std::string>{page});
     EXPECT_EQ(shell.printed, (std::vector<std::string>{page, page}));
-    EXPECT_EQ(test::ReadBytes(page), ProtocolPageBytes(table, "Velkoran"));
+    // The race title and the date under the heading, as in the word document; shown and
+    // printed alike.
+    EXPECT_EQ(test::ReadBytes(page),
+              ProtocolPageBytes(table, "Velkoran", {"Pokal & Preis 2024", PageDate(publisher.clock())}));
+    EXPECT_NE(test::ReadBytes(page).find("</div>\r\n<H3>Pokal &amp; Preis 2024</H3>\r\n<P>09.12.2026</P>"),
+              std::string::npos);
     EXPECT_TRUE(dialogs.errors.empty());
+    // No place in any row (a blank or the accident mark's "-" is none): no "Platz" column.
+    table.SetCell(10, 1, " ");
+    table.SetCell(10, 2, "-");
+    const std::string noPlaces = ProtocolPageBytes(table, "Velkoran");
+    EXPECT_EQ(noPlaces.find("Platz"), std::string::npos);
+    EXPECT_EQ(count(noPlaces, "<td>"), 30);
+    EXPECT_EQ(count(noPlaces, "<col "), 11);
 
     // An unwritable page is reported, and no older page is shown in its place.
     ProtocolPublisher blocked{protocol, dialogs, shell, {"Velkoran", page + "/x.html", ""}};
@@ -472,8 +506,9 @@ TEST_F(PublishFixture, ImportReplacesTheTableSelectsRowOneAndRunsTheShowSteps) {
         EXPECT_FALSE(publisher.ReadExcelProtocol(dir.file(name))) << name;
         ASSERT_EQ(dialogs.errors.size(), 1u) << name;
         EXPECT_EQ(rowsOf(table, table.RowCount()), before) << name;
-        if (std::string(name) == "swollen.xlsx")
+        if (std::string(name) == "swollen.xlsx") {
             EXPECT_NE(dialogs.errors[0].find("zu viel Text"), std::string::npos);
+        }
     }
     EXPECT_EQ(imported, 3);
 }
