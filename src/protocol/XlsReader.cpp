@@ -42,8 +42,7 @@ bool ReadXls(const std::string& path, const SheetReadOptions& options, SheetRows
                 text = std::to_string(v.value.int_value);
                 break;
             case FREEXL_CELL_DOUBLE:
-                text =
-                    FormatSpreadsheetNumber(v.value.double_value, 0, -1, options.separatorOf(c));
+                text = FormatSpreadsheetNumber(v.value.double_value, 0, -1, options.separatorOf(c));
                 break;
             case FREEXL_CELL_TEXT:
             case FREEXL_CELL_SST_TEXT:

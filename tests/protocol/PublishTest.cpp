@@ -343,9 +343,11 @@ TEST_F(PublishFixture, PageIsWrittenBesideTheBackupThenShownOrPrintedEachTime) {
     EXPECT_EQ(shell.printed, (std::vector<std::string>{page, page}));
     // The race title and the date under the heading, as in the word document; shown and
     // printed alike.
-    EXPECT_EQ(test::ReadBytes(page),
-              ProtocolPageBytes(table, "Velkoran", {"Pokal & Preis 2024", PageDate(publisher.clock())}));
-    EXPECT_NE(test::ReadBytes(page).find("</div>\r\n<H3>Pokal &amp; Preis 2024</H3>\r\n<P>09.12.2026</P>"),
+    EXPECT_EQ(
+        test::ReadBytes(page),
+        ProtocolPageBytes(table, "Velkoran", {"Pokal & Preis 2024", PageDate(publisher.clock())}));
+    EXPECT_NE(test::ReadBytes(page).find(
+                  "</div>\r\n<H3>Pokal &amp; Preis 2024</H3>\r\n<P>09.12.2026</P>"),
               std::string::npos);
     EXPECT_TRUE(dialogs.errors.empty());
     // No place in any row (a blank or the accident mark's "-" is none): no "Platz" column.
