@@ -53,7 +53,7 @@ void Neuezeile1Click(TFormMain& w, int) {
     w.protocolPanel().Neuezeile1Click();
 }
 void mJokerClick(TFormMain& w, int) {
-    w.rowCommands().commands().mJokerClick();
+    w.protocolPanel().Joker1Click();
 }
 void LockLSClick(TFormMain& w, int tag) {
     w.race().LockLSClick(tag);

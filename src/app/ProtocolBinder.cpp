@@ -5,6 +5,7 @@
 #include "protocol/Protocol.h"
 #include "protocol/ProtocolBackup.h"
 #include "race/RaceControl.h"
+#include "race/RowCommands.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -43,12 +44,12 @@ ProtocolBinder::ProtocolBinder(Protocol& protocol, RaceControl& race, TimerFacto
         label->setVisible(!text.empty());
     };
     race_.requestBackup = [this] { backup_->RequestWrite(); };
-    protocol_.laneTimed = [&race](int lane) { return race.frame(lane).clockRunning(); };
+    GuardTimedRows(protocol_, race_);
 }
 
 ProtocolBinder::~ProtocolBinder() {
     race_.requestBackup = nullptr;
-    protocol_.laneTimed = nullptr;
+    UnguardTimedRows(protocol_, race_);
 }
 
 void ProtocolBinder::loadBackup() {

@@ -7,7 +7,7 @@ namespace vk {
 
 class TFormMain;
 
-// Joker (the protocol menu's Joker1; the main menu's mJoker, Ctrl+J, calls commands()), the
+// Joker (the protocol menu's Joker1 and the main menu's mJoker, Ctrl+J, through the panel), the
 // next race (sbNextKrug) and the accident mark (bAvaria1, bAvaria2; mAvaria, F4) on the main
 // window. The enabled states of the accident controls and of sbNextKrug follow the race and
 // the protocol's current row.

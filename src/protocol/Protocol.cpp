@@ -131,8 +131,24 @@ void Protocol::NewRow() {
     operatorChange();
 }
 
+bool Protocol::RefusedWhileTimed(const std::string& command, int row) {
+    for (int lane : {1, 2}) {
+        if (!laneTimed || !laneStartNumber || !laneTimed(lane))
+            continue;
+        const std::string number = std::to_string(laneStartNumber(lane));
+        if (row >= 0 && table_.Cell(0, row) != number)
+            continue;
+        statusText(command + " erst nach dem Stopp: Bahn " + std::to_string(lane) +
+                   " läuft (Start-Nr. " + number + ")");
+        return true;
+    }
+    return false;
+}
+
 void Protocol::DeleteRow() {
     const int row = cursor_.row;
+    if (RefusedWhileTimed("Zeile entfernen", row))
+        return;
     try {
         table_.DeleteRow(row);
     } catch (const std::exception&) {
@@ -148,15 +164,22 @@ void Protocol::DeleteRow() {
     operatorChange();
 }
 
-void Protocol::RemoveResults() {
+bool Protocol::RemoveResults() {
+    if (!dialogs_.askYesNo("Alle Ergebnisse entfernen?"))
+        return false;
+    const std::string copy = KeepReplacedProtocol();
     for (int r = 1; r < table_.RowCount(); ++r)
         for (int c = 4; c < table_.ColCount(); ++c)
             table_.SetCell(c, r, {});
+    statusText(ReplacedText("Ergebnisse entfernt", copy));
     operatorChange();
+    return true;
 }
 
 bool Protocol::ClearProtocol() {
-    if (!dialogs_.askYesNo("Zeitenprotokoll  löschen?"))
+    // Asked again after the question: a race may have started while it was open.
+    if (RefusedWhileTimed("Löschen") || !dialogs_.askYesNo("Zeitenprotokoll  löschen?") ||
+        RefusedWhileTimed("Löschen"))
         return false;
     for (int r = 1; r < table_.RowCount(); ++r)
         for (int c = 4; c < table_.ColCount(); ++c)
@@ -271,13 +294,17 @@ TSortStyle Protocol::GetSortStyle(int col) const {
     return col == 1 || col == 2 ? ssNormal : ssNumeric;
 }
 
-ReadStatus Protocol::ReadProtocolText(const std::string& path, bool keepReplaced) {
+ReadStatus Protocol::ReadProtocolText(const std::string& path, bool keepReplaced,
+                                      std::string* keptCopy) {
     std::vector<CellRow> rows;
     const ReadStatus st = ReadProtocolRows(path, table_.ColCount(), *io_, rows);
     if (st != ReadStatus::Ok)
         return st;
-    if (keepReplaced)
-        KeepReplacedProtocol();
+    if (keepReplaced) {
+        const std::string copy = KeepReplacedProtocol();
+        if (keptCopy)
+            *keptCopy = copy;
+    }
     ReplaceByRows(table_, std::move(rows));
     RefillBlankHeaders();
     clampCursor();
@@ -294,9 +321,12 @@ bool Protocol::HasData() const {
     return false;
 }
 
-void Protocol::KeepReplacedProtocol() {
-    if (onReplacing && HasData())
-        onReplacing();
+std::string Protocol::KeepReplacedProtocol() {
+    return onReplacing && HasData() ? onReplacing() : std::string();
+}
+
+std::string Protocol::ReplacedText(const std::string& done, const std::string& copy) {
+    return copy.empty() ? done : done + "; die bisherige Tabelle liegt in " + copy;
 }
 
 bool Protocol::WriteProtocolText(const std::string& path) const {
@@ -304,10 +334,14 @@ bool Protocol::WriteProtocolText(const std::string& path) const {
 }
 
 bool Protocol::OpenFile(const std::string& path) {
-    if (ReadProtocolText(path, true) != ReadStatus::Ok) {
+    if (RefusedWhileTimed("Öffnen"))
+        return false;
+    std::string copy;
+    if (ReadProtocolText(path, true, &copy) != ReadStatus::Ok) {
         statusText("Die Datei " + path + " konnte nicht gelesen werden");
         return false;
     }
+    statusText(ReplacedText("Geladen: " + path, copy));
     table_.SetModified(true);
     operatorChange();
     return true;

@@ -59,14 +59,19 @@ public:
     // next; the first cell without a whole number ends the transfer. The current number of a
     // lane being timed (laneTimed) never changes: its result would land in another row.
     void TakeNextStartNumbers();
-    // Whether a lane (1 or 2) is being timed just now.
+    // Whether a lane (1 or 2) is being timed just now, and its start number.
     std::function<bool(int lane)> laneTimed;
+    std::function<int(int lane)> laneStartNumber;
+    // A command that would remove the row of a lane being timed (`row`, or every row when -1)
+    // is refused: its stop writes into that row. The status bar says why.
+    bool RefusedWhileTimed(const std::string& command, int row = -1);
     int NextFreeStartNumber() const;
 
     // Row commands.
     void NewRow();
     void DeleteRow();
-    void RemoveResults();
+    // Asks first and keeps the replaced protocol (onReplacing); true when removed.
+    bool RemoveResults();
     // Asks "Zeitenprotokoll  löschen?"; true when the protocol was cleared.
     bool ClearProtocol();
 
@@ -109,11 +114,15 @@ public:
     // Text files. The path is read in full before the table changes; a file that cannot be
     // read leaves the table as it was. With `keepReplaced` a protocol with data is handed to
     // onReplacing before the file replaces it.
-    ReadStatus ReadProtocolText(const std::string& path, bool keepReplaced = false);
+    ReadStatus ReadProtocolText(const std::string& path, bool keepReplaced = false,
+                                std::string* keptCopy = nullptr);
     // Some data row holds text.
     bool HasData() const;
     // Called before a loaded file replaces a protocol with data; the importers call it too.
-    void KeepReplacedProtocol();
+    // Returns where the copy lies (empty when none was kept).
+    std::string KeepReplacedProtocol();
+    // `done`, and where the replaced protocol was kept, for the status bar.
+    static std::string ReplacedText(const std::string& done, const std::string& copy);
     bool WriteProtocolText(const std::string& path) const;
     // The operator's open and save commands: like the above, but they count as an operator
     // change and report failures through onStatusText.
@@ -136,8 +145,9 @@ public:
     std::function<void()> onOperatorChange;
     // A text for the status bar.
     std::function<void(const std::string&)> onStatusText;
-    // A protocol with data is about to be replaced by a loaded file: keep it somewhere.
-    std::function<void()> onReplacing;
+    // A protocol with data is about to be replaced by a loaded file: keep it somewhere and
+    // say where.
+    std::function<std::string()> onReplacing;
 
     void statusText(const std::string& text) const {
         if (onStatusText)

@@ -23,7 +23,7 @@ BackupWriter::BackupWriter(Protocol& protocol, TimerFactory& timers, std::string
             previousReplacing_();
         const std::string copy = freeStampedName(path_);
         thread_->submit(protocol_.table().Snapshot(), copy);
-        protocol_.statusText("Die bisherige Tabelle wird als " + copy + " aufbewahrt");
+        return copy;
     };
     thread_ = std::make_unique<BackupThread>(
         protocol_.fileIo(), [post = std::move(post),

@@ -73,7 +73,8 @@ private:
     std::unique_ptr<Timer> timer_;
     std::string path_;
     Clock clock_;
-    std::function<void()> previousOperatorChange_, previousReplacing_;
+    std::function<void()> previousOperatorChange_;
+    std::function<std::string()> previousReplacing_;
     int pendingDelay_ = 0;
     bool failing_ = false;
     uint64_t lastHandled_ = 0;

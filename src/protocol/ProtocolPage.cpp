@@ -2,11 +2,15 @@
 
 #include "protocol/TextCodec.h"
 
+#include <algorithm>
+#include <ctime>
+
 namespace vk {
 
 namespace {
 
 constexpr char kMakerSite[] = "www.quorvane.de";
+constexpr int kPlaceColumn = 10;
 constexpr char kMakerSoftwarePage[] = "https://www.quorvane.de/software";
 
 // Cells are UTF-8; anything else (a file that slipped through undecoded) is taken as
@@ -41,8 +45,25 @@ std::string HtmlEscape(const std::string& text) {
     return out;
 }
 
-std::string ProtocolPageBytes(const CellTable& table, const std::string& title) {
+std::string PageDate(std::chrono::system_clock::time_point now) {
+    const std::time_t t = std::chrono::system_clock::to_time_t(now);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[16];
+    std::strftime(buf, sizeof buf, "%d.%m.%Y", &tm);
+    return buf;
+}
+
+std::string ProtocolPageBytes(const CellTable& table, const std::string& title,
+                              const PageHeading& heading) {
     const std::string t = pageText(title);
+    // A place is any text but a blank or the accident mark's "-".
+    bool places = false;
+    for (int r = 1; r < table.RowCount() && !places; ++r) {
+        const std::string& p = table.Cell(kPlaceColumn, r);
+        places = p.find_first_not_of(' ') != std::string::npos && p != "-";
+    }
+    const int cols = places ? table.ColCount() : std::min(table.ColCount(), kPlaceColumn);
     std::string p;
     auto line = [&p](const std::string& s) {
         p += s;
@@ -66,22 +87,27 @@ std::string ProtocolPageBytes(const CellTable& table, const std::string& title) 
     line("<DIV style=\"FILTER: Blur(direction=225, strength=6); WIDTH:100%\"><H2>&nbsp;" + t +
          "</H2>");
     line("</div>");
+    if (!heading.race.empty())
+        line("<H3>" + pageText(heading.race) + "</H3>");
+    if (!heading.date.empty())
+        line("<P>" + pageText(heading.date) + "</P>");
     line("<H4>Zeitenprotokoll</H4>");
     line("<table style=\"BORDER-COLLAPSE: collapse\" bgcolor=#FFFFFF borderColor=#808080 "
          "border=1 cellpadding=4 width=100%>");
-    line("<colgroup valign=top> <col align=right> <col align=left> <col align=left> <col "
-         "align=left> <col align=left> <col align=left><col align=right> <col align=right> <col "
-         "align=right> <col align=right> <col align=center> <col align=right> </colgroup>");
+    line(std::string("<colgroup valign=top> <col align=right> <col align=left> <col align=left> "
+                     "<col align=left> <col align=left> <col align=left><col align=right> <col "
+                     "align=right> <col align=right> <col align=right> <col align=center>") +
+         (places ? " <col align=right>" : "") + " </colgroup>");
     line("<thead align=left bgcolor=#91B5FF>");
     line("<tr>");
-    for (int c = 0; c < table.ColCount(); ++c) {
+    for (int c = 0; c < cols; ++c) {
         const char* width = c == 0 ? "5%" : c == 1 ? "20%" : c == 2 ? "15%" : c <= 5 ? "10%" : "5%";
         line(std::string("<th width=") + width + ">" + pageText(table.Cell(c, 0)));
     }
     line("</tr></thead>");
     for (int r = 1; r < table.RowCount(); ++r) {
         std::string row = "<tr>";
-        for (int c = 0; c < table.ColCount(); ++c)
+        for (int c = 0; c < cols; ++c)
             row += "<td>" + pageText(table.Cell(c, r));
         line(row + "</tr>");
     }
@@ -94,8 +120,8 @@ std::string ProtocolPageBytes(const CellTable& table, const std::string& title) 
 }
 
 bool WriteProtocolPage(const CellTable& table, const std::string& title, const std::string& path,
-                       FileIo& io) {
-    return AtomicWriteFile(path, ProtocolPageBytes(table, title), io);
+                       FileIo& io, const PageHeading& heading) {
+    return AtomicWriteFile(path, ProtocolPageBytes(table, title, heading), io);
 }
 
 std::string ProtocolPageFileName(const std::string& programFolder, const std::string& title,

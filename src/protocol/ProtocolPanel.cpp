@@ -119,10 +119,7 @@ ProtocolPanel::ProtocolPanel(Protocol& protocol, FileChooser* chooser, QWidget* 
         return a;
     };
     connect(entry("Joker1", QStringLiteral("Joker                 (Strg+J)"), true),
-            &QAction::triggered, this, [this] {
-                grid_->commitEditor();
-                emit jokerRequested();
-            });
+            &QAction::triggered, this, &ProtocolPanel::Joker1Click);
     connect(entry("Erase1", QStringLiteral("Zeile entfernen (Strg+0)"), true), &QAction::triggered,
             this, &ProtocolPanel::Erase1Click);
     connect(entry("Neuezeile1", QStringLiteral("Neue Zeile         (Strg+N)"), true),
@@ -248,6 +245,8 @@ void ProtocolPanel::syncView() {
 
 void ProtocolPanel::sbLoadClick() {
     grid_->commitEditor();
+    if (protocol_.RefusedWhileTimed("Öffnen"))
+        return;
     const auto choice = chooser_->chooseOpen(folder_);
     if (!choice)
         return;
@@ -280,6 +279,11 @@ void ProtocolPanel::Neuezeile1Click() {
     protocol_.NewRow();
     grid_->scrollTo(grid_->currentIndex());
     grid_->setFocus(Qt::OtherFocusReason);
+}
+
+void ProtocolPanel::Joker1Click() {
+    grid_->commitEditor();
+    emit jokerRequested();
 }
 
 void ProtocolPanel::Erase1Click() {

@@ -73,6 +73,8 @@ public slots:
     void sbCLSClick();
     void Neuezeile1Click();
     void Erase1Click();
+    // The joker (Joker1, Ctrl+J) acts on what the operator typed into an open cell too.
+    void Joker1Click();
     void Rezultentfernen1Click();
     // Before the context menu opens.
     void PopupMenuProtokolPopup();

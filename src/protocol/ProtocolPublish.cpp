@@ -2,6 +2,7 @@
 
 #include "protocol/DocxWriter.h"
 #include "protocol/ProtocolPage.h"
+#include "protocol/RaceTimeText.h"
 #include "protocol/XlsxWriter.h"
 
 #include <cerrno>
@@ -12,16 +13,25 @@ namespace vk {
 
 namespace {
 
+// The extension in lower case: one to five letters and digits, at least one letter, after a
+// dot that does not begin the name ("2024-05-01.2" and ".profile" have none).
 std::string extensionOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const auto dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    if (dot == std::string::npos || dot <= nameStart)
         return {};
     std::string e = path.substr(dot + 1);
-    for (char& ch : e)
+    bool letter = false;
+    for (char& ch : e) {
         if (ch >= 'A' && ch <= 'Z')
             ch = static_cast<char>(ch - 'A' + 'a');
-    return e;
+        if (ch >= 'a' && ch <= 'z')
+            letter = true;
+        else if (ch < '0' || ch > '9')
+            return {};
+    }
+    return letter && e.size() <= 5 ? e : std::string();
 }
 
 const char* extensionFor(ProtocolFileType type) {
@@ -67,6 +77,9 @@ ProtocolFileType ChooseFileType(const std::string& path, int filterIndex) {
         return ProtocolFileType::WordDocument;
     if (e == "html" || e == "htm")
         return ProtocolFileType::WebPage;
+    // An extension we do not know ("x.csv") was typed on purpose: the file is text.
+    if (!e.empty())
+        return ProtocolFileType::Text;
     switch (filterIndex) {
     case 2:
         return ProtocolFileType::Spreadsheet;
@@ -84,7 +97,7 @@ std::string SavePathFor(const std::string& path, ProtocolFileType type) {
     const std::string e = extensionOf(path);
     if (e == "xls" || e == "doc")
         return path + "x";
-    if (e == "txt" || e == "xlsx" || e == "docx" || e == "html" || e == "htm")
+    if (!e.empty())
         return path;
     return path + "." + extensionFor(type);
 }
@@ -101,7 +114,8 @@ void ProtocolPublisher::openOrSay(const std::string& file) {
 }
 
 bool ProtocolPublisher::WriteProtocolPage(const std::string& path) {
-    if (!vk::WriteProtocolPage(protocol_.table(), places_.appTitle, path, protocol_.fileIo())) {
+    if (!vk::WriteProtocolPage(protocol_.table(), places_.appTitle, path, protocol_.fileIo(),
+                               {race(), PageDate(clock())})) {
         dialogs_.errorReport("Der Schreibfehler der Datei: " + path);
         return false;
     }
@@ -155,10 +169,15 @@ bool ProtocolPublisher::ExportWord(const std::string& path) {
 }
 
 bool ProtocolPublisher::ReadExcelProtocol(const std::string& path) {
+    if (protocol_.RefusedWhileTimed("Öffnen"))
+        return false;
     CellTable& t = protocol_.table();
     SheetReadOptions options;
     options.columns = t.ColCount();
     options.decimalSeparator = t.Locale.decimalSeparator;
+    for (int c = 0; c < t.ColCount(); ++c)
+        if (IsRaceTimeColumn(c))
+            options.commaColumns.push_back(c);
     options.maxRows = maxImportRows;
     SheetRows rows;
     std::string error;
@@ -169,15 +188,17 @@ bool ProtocolPublisher::ReadExcelProtocol(const std::string& path) {
     // A sheet without data rows leaves the header and one empty data row, which the grid
     // needs; its own header row, when it has one, is taken.
     const int n = static_cast<int>(rows.size());
-    protocol_.KeepReplacedProtocol();
+    const std::string copy = protocol_.KeepReplacedProtocol();
     if (n == 0) { // the header stays
         rows.emplace_back();
         for (int c = 0; c < t.ColCount(); ++c)
             rows.back().push_back(t.Cell(c, 0));
     }
     t.ReplaceRows(std::move(rows)); // one notification, however large the sheet
-    protocol_.statusText(n < 2 ? "Die Tabelle in " + path + " enthielt keine Zeilen"
-                               : "Geladen: " + path);
+    // A sheet narrower than the table keeps the standard headings of the columns it lacks.
+    protocol_.RefillBlankHeaders();
+    protocol_.statusText(Protocol::ReplacedText(
+        n < 2 ? "Die Tabelle in " + path + " enthielt keine Zeilen" : "Geladen: " + path, copy));
     protocol_.SelectWholeRow(1);
     protocol_.UpdateProtocolButtons();
     if (protocol_.onOperatorChange)

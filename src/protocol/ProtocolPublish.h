@@ -11,11 +11,12 @@
 namespace vk {
 
 // The type of a file the operator chose: by the extension typed (.txt; .xlsx, .xls; .docx,
-// .doc; .html, .htm; any case), else by the dialog's filter: 1 text, 2 spreadsheet, 3 word
-// document, 4 web page; anything else is text.
+// .doc; .html, .htm; any case; any other extension is text), else by the dialog's filter:
+// 1 text, 2 spreadsheet, 3 word document, 4 web page; anything else is text.
 ProtocolFileType ChooseFileType(const std::string& path, int filterIndex);
-// The path a save of that type writes: a name without the type's extension gets it appended,
-// and the old formats' .xls and .doc become .xlsx and .docx, which is what is written.
+// The path a save of that type writes: a name without an extension gets the type's appended,
+// one with an extension is kept as typed, except that the old formats' .xls and .doc become
+// .xlsx and .docx, which is what is written.
 std::string SavePathFor(const std::string& path, ProtocolFileType type);
 
 // Publishes the protocol: the web page (shown or printed), the spreadsheet and the

@@ -132,7 +132,27 @@ FileIo& FileIo::system() {
     return io;
 }
 
-bool AtomicWriteFile(const std::string& path, const std::string& bytes, FileIo& io) {
+namespace {
+// The file a chain of symbolic links ends in (the path itself when it is none). A write
+// replaces that file beside itself, so the link stays a link.
+std::string followLinks(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            break;
+        std::string target(4096, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<size_t>(n) >= target.size())
+            break;
+        target.resize(static_cast<size_t>(n));
+        path = target[0] == '/' ? target : JoinPath(folderOf(path), target);
+    }
+    return path;
+}
+} // namespace
+
+bool AtomicWriteFile(const std::string& linkOrPath, const std::string& bytes, FileIo& io) {
+    const std::string path = followLinks(linkOrPath);
     std::string name = nameOf(path);
     if (name.size() > 200)
         name.resize(200);
@@ -254,6 +274,9 @@ ParsedProtocol ParseProtocolText(const std::string& text, int cols) {
         const bool header = out.rows.empty();
         CellRow& row = out.rows.emplace_back(static_cast<size_t>(cols));
         const char sep = line.find('\t') != std::string_view::npos ? '\t' : ';';
+        const bool oddHeader = header && std::any_of(line.begin(), line.end(), [](char ch) {
+                                   return static_cast<unsigned char>(ch) < 0x20 && ch != '\t';
+                               });
         size_t i = 0;
         int field = 0;
         while (i < line.size()) {
@@ -266,7 +289,10 @@ ParsedProtocol ParseProtocolText(const std::string& text, int cols) {
                 if (!header && !blank(f))
                     dataRow = true;
             }
-            if ((field >= cols || !header) && !blank(f))
+            // A header's extra headings are dropped like any field beyond the last column;
+            // only control characters in it say that it holds rows whose line ends were not
+            // seen.
+            if ((!header || (field >= cols && oddHeader)) && !blank(f))
                 hasData = true;
             ++field;
             i = j + 1;

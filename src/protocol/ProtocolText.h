@@ -36,7 +36,9 @@ public:
 
 // Writes `bytes` to a temporary file in the folder of `path`, flushes it to disk and renames
 // it over `path`. On any failure the temporary file is removed and `path` is untouched. The
-// temporary file is "." + the name of `path` + ".vk-" + six characters.
+// temporary file is "." + the name of `path` + ".vk-" + six characters. A symbolic link at
+// `path` is followed: the file it names is replaced (beside itself, with its permissions) and
+// the link stays.
 bool AtomicWriteFile(const std::string& path, const std::string& bytes, FileIo& io);
 // Removes the temporary files a killed writer of `path` left behind, and those of older
 // versions (".vk-write-" + six characters) once they are a minute old. Returns how many went.

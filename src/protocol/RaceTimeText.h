@@ -8,4 +8,10 @@ namespace vk {
 // Runs of 1000 s and more keep all their seconds (1234567 gives "1234,567").
 std::string FormatRaceTime(int64_t ms);
 
+// The protocol's columns of run-time texts (RZ, ZZ, FZ, Geszeit): their decimal mark is the
+// comma whatever the locale's is.
+constexpr bool IsRaceTimeColumn(int col) {
+    return col == 4 || col == 5 || col == 7 || col == 8;
+}
+
 } // namespace vk

@@ -42,8 +42,7 @@ bool ReadXls(const std::string& path, const SheetReadOptions& options, SheetRows
                 text = std::to_string(v.value.int_value);
                 break;
             case FREEXL_CELL_DOUBLE:
-                text =
-                    FormatSpreadsheetNumber(v.value.double_value, 0, -1, options.decimalSeparator);
+                text = FormatSpreadsheetNumber(v.value.double_value, 0, -1, options.separatorOf(c));
                 break;
             case FREEXL_CELL_TEXT:
             case FREEXL_CELL_SST_TEXT:
@@ -61,9 +60,10 @@ bool ReadXls(const std::string& path, const SheetReadOptions& options, SheetRows
                 break;
             // Many cells may name one long shared string.
             textBytes += text.size();
-            if (textBytes > options.maxPartBytes) {
+            if (textBytes > options.maxTextBytes) {
                 freexl_close(handle);
-                error = "zu viel Text in der Tabelle";
+                error = "zu viel Text in der Tabelle (mehr als " +
+                        std::to_string(options.maxTextBytes >> 20) + " MB)";
                 return false;
             }
         }

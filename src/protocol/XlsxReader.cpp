@@ -435,7 +435,8 @@ private:
             if (!value_.empty() && res.ec == std::errc() &&
                 res.ptr == value_.data() + value_.size()) {
                 const NumberDecimals d = styles_.decimalsOfStyle(style_);
-                text = FormatSpreadsheetNumber(v, d.min, d.max, o_.decimalSeparator);
+                text = FormatSpreadsheetNumber(v, d.min, d.max,
+                                               o_.separatorOf(static_cast<int>(col_ - 1)));
             } else {
                 text = value_;
             }
@@ -444,8 +445,9 @@ private:
         }
         // A short reference to a long shared string must not multiply it past the bound.
         textBytes_ += text.size();
-        if (textBytes_ > o_.maxPartBytes) {
-            error = "zu viel Text in der Tabelle";
+        if (textBytes_ > o_.maxTextBytes) {
+            error = "zu viel Text in der Tabelle (mehr als " +
+                    std::to_string(o_.maxTextBytes >> 20) + " MB)";
             return;
         }
         cells_[static_cast<size_t>(col_ - 1)] = std::move(text);

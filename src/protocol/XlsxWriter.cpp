@@ -2,6 +2,7 @@
 
 #include "protocol/NumberFormats.h"
 #include "protocol/ProtocolText.h"
+#include "protocol/RaceTimeText.h"
 #include "protocol/TextCodec.h"
 
 #include <xlsxwriter.h>
@@ -104,7 +105,8 @@ std::string XlsxBytes(const CellTable& table, const WorkbookInfo& info, std::str
             int decimals = 0;
             if (cell.empty())
                 err = worksheet_write_blank(ws, row, col, r == 0 ? header : text);
-            else if (r > 0 && SpreadsheetNumber(cell, sep, value, decimals))
+            else if (r > 0 &&
+                     SpreadsheetNumber(cell, IsRaceTimeColumn(c) ? ',' : sep, value, decimals))
                 err = worksheet_write_number(ws, row, col, value, numberFormat(decimals));
             else
                 err = worksheet_write_string(ws, row, col, FirstChars(cell, kMaxCellChars).c_str(),

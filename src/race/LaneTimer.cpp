@@ -109,11 +109,23 @@ void LaneTimer::StopLane() {
     writeResults();
 }
 
+// No stop ends without its result in the protocol.
+int LaneTimer::rowForResults() {
+    CellTable& t = d_.table;
+    const std::string number = startNumberText();
+    int row = t.FindRow(0, number, false);
+    if (row < 0) {
+        t.AddRow({number});
+        row = t.RowCount() - 1;
+        if (onRowMissing)
+            onRowMissing(number);
+    }
+    return row;
+}
+
 void LaneTimer::writeResults() {
     CellTable& t = d_.table;
-    const int row = t.FindRow(0, startNumberText(), false);
-    if (row < 0)
-        return;
+    const int row = rowForResults();
     const RaceState& r = d_.race;
     const bool falseStart = lane_ == r.FalseStartLane;
     const bool pass1 = r.hasPass(lane_, 1);

@@ -69,11 +69,15 @@ public:
     std::function<void(const std::array<int, 6>&, Color, Color)> onMirror;
     // Raised after a lane start prepared the lane's row (the protocol buttons follow it).
     std::function<void()> onRowPrepared;
+    // Raised when a stop found no row for its start number (it was removed or renumbered
+    // while the lane ran) and wrote its result into a new one.
+    std::function<void(const std::string& number)> onRowMissing;
     // Raised when the lane clock starts or stops.
     std::function<void()> onClockChanged;
 
 private:
     void writeResults();
+    int rowForResults();
     void displayChanged() {
         if (onDisplayChanged)
             onDisplayChanged();

@@ -24,4 +24,10 @@ private:
     Protocol& protocol_;
 };
 
+// Binds the protocol to the lanes being timed: commands that would remove a running lane's
+// row are refused, the lanes' current start numbers stay while they run, and a stop that
+// finds its row gone writes into a new one, which the status bar reports.
+void GuardTimedRows(Protocol& protocol, RaceControl& race);
+void UnguardTimedRows(Protocol& protocol, RaceControl& race);
+
 } // namespace vk

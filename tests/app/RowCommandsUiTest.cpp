@@ -2,6 +2,7 @@
 #include "app/TestPlatform.h"
 #include "display/LbSpeedButton.h"
 #include "protocol/ProtocolPanel.h"
+#include "protocol/SortGrid.h"
 
 #include <QAction>
 #include <QTemporaryDir>
@@ -54,10 +55,19 @@ private slots:
         QVERIFY(next->isEnabled());
         QCOMPARE(accidentEnabled(), 1);
 
+        // Ctrl+J with a name being typed into the row: the typing is committed first, so a
+        // later Esc cannot take it back.
         const int two = rowOf(2);
-        w.protocol().SelectWholeRow(two);
+        TSortGrid* grid = w.protocolPanel().grid();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          grid->visualRect(grid->model()->index(two - 1, 1)).center());
+        QTest::keyClick(grid, 'Z');
+        QVERIFY(grid->editorActive());
         key(Qt::Key_J, Qt::ControlModifier);
+        QVERIFY(!grid->editorActive());
         QCOMPARE(cell(9, two), QStringLiteral("+"));
+        QTest::keyClick(grid, Qt::Key_Escape);
+        QCOMPARE(cell(1, two), QStringLiteral("Z"));
         w.protocolPanel().action(QStringLiteral("Joker1"))->trigger();
         QCOMPARE(cell(9, two), QString());
         QTest::mouseClick(w.bAvaria2, Qt::LeftButton);

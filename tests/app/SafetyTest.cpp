@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QtTest>
 
 #include <csignal>
@@ -121,20 +122,23 @@ private slots:
         QCOMPARE(w.table().RowCount(), 4); // the new row came after the two lanes' rows
     }
 
-    void aRunningLaneKeepsItsDriverWhenARowIsDeleted() {
+    void aRunningLaneKeepsItsRowAndDriverWhenRowsAreDeleted() {
         TFormMain& w = start(fiveDrivers());
         QCOMPARE(w.race().FrameT1.startNumber(), 11);
         QTest::keyClick(&w, Qt::Key_F5);
         w.protocol().SelectWholeRow(1);
-        QTest::keyClick(&w, Qt::Key_0, Qt::ControlModifier); // deletes driver 11's row
-        QCOMPARE(cell(0, 1), std::string("12"));
+        QTest::keyClick(&w, Qt::Key_0, Qt::ControlModifier); // driver 11 is timed: refused
+        QCOMPARE(cell(0, 1), std::string("11"));
+        QVERIFY(w.statusBar()->currentMessage().startsWith(
+            QStringLiteral("Zeile entfernen erst nach dem Stopp: Bahn 1")));
+        w.protocol().SelectWholeRow(3);
+        QTest::keyClick(&w, Qt::Key_0, Qt::ControlModifier); // driver 13 is not
+        QCOMPARE(w.table().FindRow(0, "13", false), -1);
         QCOMPARE(w.race().FrameT1.startNumber(), 11);
         QCOMPARE(w.race().FrameT2.startNumber(), 12);
         QCOMPARE(w.race().FrameT1.nextNumber(), 14); // the next numbers still follow the table
         QCOMPARE(w.race().FrameT2.nextNumber(), 15);
         QTest::keyClick(&w, Qt::Key_F9);
-        const int row13 = w.table().FindRow(0, "13", false);
-        QVERIFY(cell(8, row13).empty()); // driver 13 was not racing
         QVERIFY(!cell(8, w.table().FindRow(0, "12", false)).empty());
     }
 

@@ -145,6 +145,7 @@ TEST_F(BackupFixture, LoadingOverAProtocolWithDataKeepsItAsADatedCopy) {
     const std::string copy = dir.file("Velkoran-Sicherungsdatei-2026-12-09-06-15-30.txt");
     EXPECT_NE(test::ReadBytes(copy).find("1\tRenntag\t"), std::string::npos);
     EXPECT_EQ(s.table.Cell(1, 1), "Falsch");
+    EXPECT_EQ(s.status.back(), "Geladen: " + other + "; die bisherige Tabelle liegt in " + copy);
     // Loading over an empty protocol leaves nothing behind.
     Session empty(clock, dir.file("Leer-Sicherungsdatei.txt"));
     empty.backup->LoadAtStartup();

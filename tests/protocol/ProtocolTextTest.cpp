@@ -122,6 +122,13 @@ TEST_F(TextFixture, MoreThanElevenFieldsFillElevenColumns) {
     load("Nr.\n1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\t13\n");
     EXPECT_EQ(table.ColCount(), 11);
     EXPECT_EQ(table.Cell(10, 1), "11");
+    // A header with extra headings, with and without data rows, drops them too.
+    for (const char* rows : {"", "5\tA\n"}) {
+        load(std::string("Nr.\tName\tV\tK\tRZ\tZZ\tKm/h\tFZ\tG\tWin\tPlatz\tRunde\tBonus\n") +
+             rows);
+        EXPECT_EQ(table.Cell(10, 0), "Platz");
+        EXPECT_EQ(table.Cell(0, 1), *rows ? "5" : "");
+    }
 }
 
 TEST_F(TextFixture, TheByteOrderMarkOrAZeroByteNamesTheEncodingElseEachLineIsUtf8OrCp1252) {
@@ -195,6 +202,20 @@ TEST_F(TextFixture, AWriteThatFailsHalfWayLeavesTheOldFileByteForByte) {
     EXPECT_EQ(test::ReadBytes(p), ProtocolTextBytes(table));
     EXPECT_EQ(std::filesystem::status(p).permissions(), std::filesystem::perms(0640))
         << "the replaced file keeps its mode";
+
+    // Saved over a chain of symbolic links (one relative), the file at its end is replaced
+    // and the links stay links.
+    std::filesystem::create_directory(dir.file("sub"));
+    std::filesystem::create_symlink("../keep.txt", dir.file("sub/rel.txt"));
+    std::filesystem::create_symlink(dir.file("sub/rel.txt"), dir.file("link.txt"));
+    table.AddRow({"77", "Über den Link"});
+    EXPECT_TRUE(protocol.SaveFile(dir.file("link.txt")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.txt")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("sub/rel.txt")));
+    EXPECT_EQ(test::ReadBytes(p), ProtocolTextBytes(table));
+    EXPECT_EQ(std::filesystem::status(p).permissions(), std::filesystem::perms(0640));
+    for (auto& e : std::filesystem::directory_iterator(dir.file("sub")))
+        EXPECT_TRUE(e.is_symlink()) << e.path() << ": no temporary file beside the link";
 }
 
 TEST(ProtocolFileNames, BackupBesideTheProgramOrInTheUserFolder) {

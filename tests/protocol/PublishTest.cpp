@@ -61,6 +61,10 @@ struct PublishFixture : ::testing::Test {
     PublishFixture() {
         test::FillSampleProtocol(table);
         publisher.raceTitle = [] { return std::string("Pokal & Preis 2024"); };
+        // Noon UTC: the same day in every time zone the tests run in.
+        publisher.clock = [] {
+            return std::chrono::system_clock::from_time_t(1796817600); // 2026-12-09 12:00 UTC
+        };
         publisher.onImported = [this] { ++imported; };
         protocol.onStatusText = [this](const std::string& s) { status.push_back(s); };
         protocol.onProtocolButtons = [this](bool on) { buttons.push_back(on); };
@@ -107,6 +111,24 @@ TEST(Xlsx, RoundTripThroughOurReaderKeepsTextsNumbersAndEmptyCells) {
     ASSERT_TRUE(ReadSpreadsheet(file, {11, '.', 1000000}, rows, error));
     EXPECT_EQ(rows[2][7], "12.000");
     EXPECT_EQ(rows[1][6], "123.4");
+
+    // Under a locale with a decimal point, times keep their comma and speeds take the point:
+    // both are numbers with a fixed count of decimals and come back as they went.
+    t.Locale.decimalSeparator = '.';
+    t.SetCell(6, 1, "31.953");
+    t.SetCell(6, 2, "90.5");
+    const std::string zip = XlsxBytes(t, {"V", "", "V", "Q"}, error);
+    const std::string sheet2 = test::Unzipped(zip, "xl/worksheets/sheet1.xml");
+    for (const char* v : {"<v>0.512</v>", "<v>5.635</v>", "<v>31.953</v>", "<v>90.5</v>"})
+        EXPECT_NE(sheet2.find(v), std::string::npos) << v;
+    const std::string styles = test::Unzipped(zip, "xl/styles.xml");
+    EXPECT_NE(styles.find("formatCode=\"0.000\""), std::string::npos);
+    EXPECT_NE(styles.find("formatCode=\"0.0\""), std::string::npos);
+    test::WriteBytes(file, zip);
+    SheetReadOptions english{11, '.', 1000000};
+    english.commaColumns = {4, 5, 7, 8};
+    ASSERT_TRUE(ReadSpreadsheet(file, english, rows, error)) << error;
+    EXPECT_EQ(rows, rowsOf(t, 3));
 }
 
 TEST(Xlsx, WorkbookHasEveryRowTheLookAndTheMetadata) {
@@ -273,6 +295,7 @@ TEST(SpreadsheetImport, HostileOrBrokenFilesAreRefusedWithAReason) {
         error.clear();
         SheetReadOptions o{11, ',', 2};
         o.maxPartBytes = 1u << 20;
+        o.maxTextBytes = 1u << 20;
         EXPECT_FALSE(ReadXlsxBytes(c.bytes, o, rows, error)) << c.name;
         EXPECT_NE(error.find(c.reason), std::string::npos) << c.name << ": " << error;
         EXPECT_TRUE(rows.empty()) << c.name;
@@ -318,8 +341,22 @@ TEST_F(PublishFixture, PageIsWrittenBesideTheBackupThenShownOrPrintedEachTime) {
     const std::string page = dir.file("Velkoran.html");
     EXPECT_EQ(shell.opened, std::vector<std::string>{page});
     EXPECT_EQ(shell.printed, (std::vector<std::string>{page, page}));
-    EXPECT_EQ(test::ReadBytes(page), ProtocolPageBytes(table, "Velkoran"));
+    // The race title and the date under the heading, as in the word document; shown and
+    // printed alike.
+    EXPECT_EQ(
+        test::ReadBytes(page),
+        ProtocolPageBytes(table, "Velkoran", {"Pokal & Preis 2024", PageDate(publisher.clock())}));
+    EXPECT_NE(test::ReadBytes(page).find(
+                  "</div>\r\n<H3>Pokal &amp; Preis 2024</H3>\r\n<P>09.12.2026</P>"),
+              std::string::npos);
     EXPECT_TRUE(dialogs.errors.empty());
+    // No place in any row (a blank or the accident mark's "-" is none): no "Platz" column.
+    table.SetCell(10, 1, " ");
+    table.SetCell(10, 2, "-");
+    const std::string noPlaces = ProtocolPageBytes(table, "Velkoran");
+    EXPECT_EQ(noPlaces.find("Platz"), std::string::npos);
+    EXPECT_EQ(count(noPlaces, "<td>"), 30);
+    EXPECT_EQ(count(noPlaces, "<col "), 11);
 
     // An unwritable page is reported, and no older page is shown in its place.
     ProtocolPublisher blocked{protocol, dialogs, shell, {"Velkoran", page + "/x.html", ""}};
@@ -375,6 +412,9 @@ TEST_F(PublishFixture, SaveAndOpenChooseTheTypeByExtensionElseByFilter) {
         {"/a/p", 4, T::WebPage, "/a/p.html"},
         {"/a.b/p", 0, T::Text, "/a.b/p.txt"},
         {"/a/2024-05-01", 1, T::Text, "/a/2024-05-01.txt"},
+        {"/a/x.csv", 2, T::Text, "/a/x.csv"},
+        {"/a/Lauf 1.5", 2, T::Spreadsheet, "/a/Lauf 1.5.xlsx"},
+        {"/a/.p", 4, T::WebPage, "/a/.p.html"},
     };
     for (const auto& [path, filter, type, savePath] : cases) {
         EXPECT_EQ(ChooseFileType(path, filter), type) << path;
@@ -408,12 +448,18 @@ TEST_F(PublishFixture, ImportReplacesTheTableSelectsRowOneAndRunsTheShowSteps) {
                                     "<c t=\"inlineStr\"><is><t>Name</t></is></c></row>"
                                     "<row><c><v>5</v></c></row><row><c><v>7</v></c></row>"));
     protocol.SelectWholeRow(3);
+    protocol.onReplacing = [] { return std::string("/b/kept.txt"); };
     ASSERT_TRUE(publisher.ReadExcelProtocol(dir.file("three.xlsx")));
     EXPECT_EQ(table.RowCount(), 3);
     EXPECT_EQ(rowsOf(table, 3)[2],
               (std::vector<std::string>{"7", "", "", "", "", "", "", "", "", "", ""}));
-    EXPECT_EQ(table.Cell(1, 0), "Name");
-    EXPECT_EQ(table.Cell(2, 0), ""); // no refilled headers
+    // The sheet's two headings, the standard ones of the columns it lacks.
+    EXPECT_EQ(rowsOf(table, 1)[0],
+              (std::vector<std::string>{"Nr.", "Name", "Vorname", "Kl.", "RZ", "ZZ", "Km/h", "FZ",
+                                        "Geszeit", "Win", "Platz"}));
+    EXPECT_EQ(status.back(), "Geladen: " + dir.file("three.xlsx") +
+                                 "; die bisherige Tabelle liegt in /b/kept.txt");
+    protocol.onReplacing = nullptr;
     EXPECT_EQ(protocol.cursor().row, 1);
     EXPECT_TRUE(protocol.cursor().wholeRow);
     EXPECT_EQ(buttons.back(), true);
@@ -439,16 +485,32 @@ TEST_F(PublishFixture, ImportReplacesTheTableSelectsRowOneAndRunsTheShowSteps) {
         EXPECT_EQ(buttons.back(), false);
     }
 
-    // A file that cannot be read leaves the protocol as it was, with one message.
+    // A file that cannot be read leaves the protocol as it was, with one message. Among them
+    // a small file whose 110 cells all name one 100 kB text: 11 MB as placed.
     test::FillSampleProtocol(table);
     const auto before = rowsOf(table, table.RowCount());
     test::WriteBytes(dir.file("broken.xlsx"), test::MakeXlsx("<row><c><v>1</c></row>"));
-    publisher.maxImportRows = 1;
-    for (const char* name : {"broken.xlsx", "three.xlsx", "missing.xlsx"}) {
+    std::string rowsOfOneText;
+    for (int r = 0; r < 10; ++r) {
+        rowsOfOneText += "<row>";
+        for (int c = 0; c < 11; ++c)
+            rowsOfOneText += "<c t=\"s\"><v>0</v></c>";
+        rowsOfOneText += "</row>";
+    }
+    const std::string swollen =
+        test::MakeXlsx(rowsOfOneText, "<si><t>" + std::string(100000, 'x') + "</t></si>");
+    ASSERT_LT(swollen.size(), 5000u);
+    test::WriteBytes(dir.file("swollen.xlsx"), swollen);
+    for (const char* name : {"broken.xlsx", "swollen.xlsx", "three.xlsx", "missing.xlsx"}) {
+        if (std::string(name) == "three.xlsx")
+            publisher.maxImportRows = 1;
         dialogs.errors.clear();
         EXPECT_FALSE(publisher.ReadExcelProtocol(dir.file(name))) << name;
-        EXPECT_EQ(dialogs.errors.size(), 1u) << name;
+        ASSERT_EQ(dialogs.errors.size(), 1u) << name;
         EXPECT_EQ(rowsOf(table, table.RowCount()), before) << name;
+        if (std::string(name) == "swollen.xlsx") {
+            EXPECT_NE(dialogs.errors[0].find("zu viel Text"), std::string::npos);
+        }
     }
     EXPECT_EQ(imported, 3);
 }

@@ -1,6 +1,10 @@
 #include "race/RowCommands.h"
 #include "RaceFixture.h"
 
+#include "protocol/OfficeFiles.h"
+#include "protocol/ProtocolFiles.h"
+#include "protocol/ProtocolPublish.h"
+
 namespace vk::test {
 
 class RowCommandsTest : public RaceFixture {
@@ -116,6 +120,82 @@ TEST_F(RowCommandsTest, AccidentMarkIsAllowedWithoutATimedLaneOnARowWithANumber)
     EXPECT_EQ(cell(8, rowOf(2)), "8,000"); // only the current row
     rc.mResetClick();
     EXPECT_TRUE(rows.accidentEnabled());
+}
+
+TEST_F(RowCommandsTest, NoCommandRemovesARunningLanesRowAndEveryStopLandsInTheProtocol) {
+    GuardTimedRows(protocol, rc);
+    std::vector<std::string> status;
+    protocol.onStatusText = [&status](const std::string& s) { status.push_back(s); };
+    TempFolder dir;
+    WriteBytes(dir.file("p.txt"), "Nr.\n9\n");
+    WriteBytes(dir.file("p.xlsx"),
+               MakeXlsx("<row><c><v>9</v></c></row><row><c><v>9</v></c></row>"));
+    RecordingShell shell;
+    ProtocolPublisher publisher{protocol, dialogs, shell, {"V", dir.file("V.html"), ""}};
+    fill({{"7", ""}});
+    rc.mStart.click();
+    const std::vector<std::pair<const char*, std::function<void()>>> commands = {
+        {"Zeile entfernen",
+         [&] {
+             protocol.SelectWholeRow(rowOf(2));
+             protocol.DeleteRow();
+         }},
+        {"Löschen", [&] { protocol.ClearProtocol(); }},
+        {"Öffnen", [&] { protocol.OpenFile(dir.file("p.txt")); }},
+        {"Öffnen", [&] { publisher.ReadExcelProtocol(dir.file("p.xlsx")); }},
+    };
+    for (const auto& [word, run] : commands) {
+        status.clear();
+        run();
+        ASSERT_GT(rowOf(1), 0) << word;
+        ASSERT_GT(rowOf(2), 0) << word;
+        ASSERT_EQ(status.size(), 1u) << word;
+        EXPECT_EQ(status[0].rfind(word, 0), 0u) << status[0];
+    }
+    // Rows of lanes not timed go as before.
+    protocol.SelectWholeRow(1);
+    protocol.DeleteRow();
+    EXPECT_EQ(rowOf(7), -1);
+
+    // A row renumbered while its lane runs: the stop writes into a new row and says so.
+    table.SetCell(0, rowOf(1), "11");
+    clock.advance(4000);
+    rc.mStop1.click();
+    ASSERT_GT(rowOf(1), 0);
+    EXPECT_EQ(cell(8, rowOf(1)), "4,000");
+    EXPECT_EQ(cell(9, rowOf(1)), "+");
+    EXPECT_NE(status.back().find("Start-Nr. 1 hatte keine Zeile mehr"), std::string::npos);
+    clock.advance(1000);
+    rc.mStop2.click();
+    EXPECT_EQ(cell(8, rowOf(2)), "5,000");
+    protocol.SelectWholeRow(rowOf(2));
+    protocol.DeleteRow();
+    EXPECT_EQ(rowOf(2), -1); // once stopped, the row may go
+    UnguardTimedRows(protocol, rc);
+}
+
+TEST_F(RowCommandsTest, RemovingAllResultsAsksFirstAndKeepsACopy) {
+    fill({{"1", "+"}});
+    table.SetCell(8, 1, "5,000");
+    int kept = 0;
+    protocol.onReplacing = [&kept] {
+        ++kept;
+        return std::string("/b/V-Sicherungsdatei-2026.txt");
+    };
+    std::string said;
+    protocol.onStatusText = [&said](const std::string& s) { said = s; };
+    dialogs.answer = false;
+    EXPECT_FALSE(protocol.RemoveResults());
+    EXPECT_EQ(cell(8, 1), "5,000");
+    EXPECT_EQ(kept, 0);
+    dialogs.answer = true;
+    EXPECT_TRUE(protocol.RemoveResults());
+    EXPECT_EQ(dialogs.questions.size(), 2u);
+    EXPECT_EQ(cell(8, 1), "");
+    EXPECT_EQ(cell(9, 1), "");
+    EXPECT_EQ(cell(1, 1), "Name1");
+    EXPECT_EQ(kept, 1);
+    EXPECT_NE(said.find("/b/V-Sicherungsdatei-2026.txt"), std::string::npos);
 }
 
 } // namespace vk::test
