@@ -2,6 +2,7 @@
 
 #include "app/AudienceBinder.h"
 #include "app/DlgYesNo.h"
+#include "app/LiveBinder.h"
 #include "app/MainLayout.h"
 #include "app/MainMenu.h"
 #include "app/PagePrinter.h"
@@ -186,6 +187,8 @@ void TFormMain::FormCreate() {
     protocolBinder_ =
         std::make_unique<ProtocolBinder>(*protocol_, *race_, *timers_, paths_, statusBar(), this);
     protocolBinder_->loadBackup();
+    live_ = new LiveBinder(*this, options_.liveAddress);
+    live_->apply();
     // The race control starts Ready: stop and reset buttons disabled, every input blocked,
     // the light tree dark. The protocol took its header row when it was made, and the
     // start-up read updated its buttons and selected the row.
@@ -199,6 +202,7 @@ void TFormMain::FormDestroy() {
     ComPort->Close();
     settingsBinder_->ReportSaveFailure(settingsFailure);
     race_->onChanged = nullptr;
+    live_->server().stop();
     protocolBinder_.reset();
 }
 
@@ -262,6 +266,8 @@ void TFormMain::render() {
     PanelImit->setVisible(rc.panelImitVisible);
     if (cbAutomatisch->isChecked() != rc.cbAutomatisch)
         cbAutomatisch->setChecked(rc.cbAutomatisch);
+    if (live_)
+        live_->refresh();
     rendering_ = false;
 }
 
@@ -304,6 +310,8 @@ void TFormMain::setYesNoDialog(TFDlgYesNo* dialog) {
 
 void TFormMain::setMonitor(TFormMonitor2* monitor) {
     monitor_ = monitor;
+    if (live_)
+        live_->setAudienceWindow(monitor);
     if (monitor)
         BindAudience(*this, *monitor);
 }
@@ -355,6 +363,7 @@ void TFormMain::ImageDEClick() {
 
 void TFormMain::bCFGClick() {
     settingsBinder_->bCFGClick(cfgDialog_);
+    live_->apply();
 }
 
 void TFormMain::setCfgDialog(TCfgDialog* dialog) {

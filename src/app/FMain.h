@@ -46,6 +46,7 @@ class TFormMonitor2;
 class TCfgDialog;
 class SettingsStore;
 class SettingsBinder;
+class LiveBinder;
 
 // The main window: the top bar (TopBar), the race area with both lane frames, the race
 // buttons, the light tree, the barrier icons and the imitation panel (RaceArea), the protocol
@@ -67,6 +68,8 @@ public:
         SettingsStore* settingsStore = nullptr;
         std::function<uint32_t(const ComPortMap&)> probePorts;
         std::optional<ComPortMap> portMap;
+        // Where the live server listens; every address of the PC when empty.
+        QString liveAddress;
     };
     explicit TFormMain(Options options);
     ~TFormMain() override;
@@ -79,6 +82,7 @@ public:
     ProtocolPanel& protocolPanel() { return *protocolPanel_; }
     PublishBinder& publishing() { return *publish_; }
     RowCommandsBinder& rowCommands() { return *rowCommands_; }
+    LiveBinder& live() { return *live_; }
     TComPort& comPort() { return *ComPort; }
     QString applicationTitle() const;
 
@@ -152,6 +156,7 @@ private:
     std::unique_ptr<QtHandOver> handOver_;
     SettingsBinder* settingsBinder_ = nullptr;
     RowCommandsBinder* rowCommands_ = nullptr;
+    LiveBinder* live_ = nullptr;
     QPointer<TFormMonitor2> monitor_;
     QPointer<TCfgDialog> cfgDialog_;
     bool rendering_ = false;

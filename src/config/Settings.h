@@ -31,6 +31,9 @@ struct Settings {
     bool ColSpeed2 = true;
     bool ColSpeed3 = true;
     bool ManyStart = false;
+    // The live results server: off unless switched on, and its TCP port.
+    bool LiveServer = false;
+    int LivePort = 8080;
 
     // The settings dialog's creation puts the default track length in place while the program
     // starts; a stored value read later replaces it.

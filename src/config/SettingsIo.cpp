@@ -38,6 +38,8 @@ const std::map<std::string_view, Member>& Members() {
         {"ColSpeed2", &Settings::ColSpeed2},
         {"ColSpeed3", &Settings::ColSpeed3},
         {"ManyStart", &Settings::ManyStart},
+        {"LiveServer", &Settings::LiveServer},
+        {"LivePort", &Settings::LivePort},
     };
     return members;
 }
@@ -93,6 +95,16 @@ void ReadAll(SettingsKey& key, Settings& s) {
                   "ColSpeed2", "ColSpeed3", "ManyStart"});
 }
 
+// Values added after the original ones: each read on its own, so a file without them, or
+// with one damaged, keeps the defaults.
+void ReadLive(SettingsKey& key, Settings& s) {
+    int32_t v = 0;
+    if (key.ReadInteger("LiveServer", v) == SettingsKey::Read::Ok)
+        s.LiveServer = v != 0;
+    if (key.ReadInteger("LivePort", v) == SettingsKey::Read::Ok && v >= 1 && v <= 65535)
+        s.LivePort = v;
+}
+
 void WriteIntegers(SettingsKey& key, const Settings& s, std::initializer_list<const char*> names) {
     for (const char* name : names)
         key.WriteInteger(name, Fetch(s, name));
@@ -103,6 +115,7 @@ void WriteIntegers(SettingsKey& key, const Settings& s, std::initializer_list<co
 void LoadSettings(SettingsStore& store, const std::string& program, Settings& s, int screenCount) {
     if (auto key = store.OpenKey(program, false)) {
         ReadAll(*key, s);
+        ReadLive(*key, s);
         key->Close();
     }
     if (s.MonitorIndex < 0 || s.MonitorIndex >= screenCount)
@@ -119,7 +132,7 @@ std::string SaveSettings(SettingsStore& store, const std::string& program, const
     key->WriteString("Title", s.Title);
     WriteIntegers(*key, s,
                   {"Klass", "KlassSort", "LengthS", "LengthC", "LengthF", "ColSpeed0", "ColSpeed1",
-                   "ColSpeed2", "ColSpeed3", "ManyStart"});
+                   "ColSpeed2", "ColSpeed3", "ManyStart", "LiveServer", "LivePort"});
     return key->Close();
 }
 

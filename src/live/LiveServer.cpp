@@ -4,6 +4,11 @@
 
 #include <QThread>
 
+#include <algorithm>
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
+
 namespace vk {
 
 LiveServer::LiveServer(QObject* parent) : QObject(parent) {}
@@ -14,6 +19,15 @@ LiveServer::~LiveServer() {
 
 QString LiveServer::start(const Options& options) {
     stop();
+#ifdef Q_OS_UNIX
+    // Every client is a descriptor: make room for the limit of clients beside the program's own.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < 4096 &&
+        files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = std::min<rlim_t>(files.rlim_max, 4096);
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
+#endif
     thread_ = new QThread;
     thread_->setObjectName(QStringLiteral("LiveServer"));
     worker_ = new LiveWorker(options, clients_, *this);

@@ -1,3 +1,5 @@
+#include "config/MemorySettingsStore.h"
+#include "config/SettingsIo.h"
 #include "live/LiveHttp.h"
 #include "live/LivePages.h"
 #include "live/LiveRespond.h"
@@ -266,6 +268,39 @@ TEST(LivePages, DownloadsUseTheProtocolWriters) {
     const HttpResponse xlsx = Respond(To(Route::Kind::ProtocolXlsx), s, "", 0);
     EXPECT_EQ(xlsx.status, 200);
     EXPECT_EQ(xlsx.body.substr(0, 2), "PK");
+}
+
+} // namespace
+} // namespace vk
+
+namespace vk {
+namespace {
+
+TEST(LiveSettings, ReadAfterTheOthersEachOnItsOwnAndKeptInRange) {
+    using V = MemorySettingsStore::Values;
+    struct Case {
+        V values;
+        bool on;
+        int port;
+    } cases[] = {
+        {{}, false, 8080},
+        {{{"LiveServer", 1}, {"LivePort", 9000}}, true, 9000}, // the older values are missing
+        {{{"LiveServer", 7}, {"LivePort", 70000}}, true, 8080},
+        {{{"LiveServer", std::string("1")}, {"LivePort", 0}}, false, 8080},
+    };
+    for (const auto& c : cases) {
+        MemorySettingsStore store;
+        store.keys["Velkoran"] = c.values;
+        Settings s;
+        LoadSettings(store, "Velkoran", s, 1);
+        EXPECT_EQ(s.LiveServer, c.on);
+        EXPECT_EQ(s.LivePort, c.port);
+        Settings back;
+        ASSERT_EQ(SaveSettings(store, "Velkoran", s), "");
+        LoadSettings(store, "Velkoran", back, 1);
+        EXPECT_EQ(back.LiveServer, s.LiveServer);
+        EXPECT_EQ(back.LivePort, s.LivePort);
+    }
 }
 
 } // namespace
