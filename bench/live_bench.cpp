@@ -6,7 +6,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 #include <QWebSocket>
 
 #include <sys/resource.h>
@@ -28,11 +30,11 @@ double CpuSeconds() {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
+// Runs the event loop (sleeping while nothing happens) for `ms`.
 void Wait(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 LiveSnapshot State(int n, int rows) {
@@ -56,6 +58,7 @@ LiveSnapshot State(int n, int rows) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const int clients = argc > 1 ? std::atoi(argv[1]) : 500;
     const int events = argc > 2 ? std::atoi(argv[2]) : 40;
     rlimit lim{};

@@ -8,6 +8,7 @@
 #include <QWebSocketServer>
 
 #include <algorithm>
+#include <utility>
 
 namespace vk {
 
@@ -47,10 +48,18 @@ LiveWorker::LiveWorker(const LiveServer::Options& options, std::atomic<int>& cli
 
 LiveWorker::~LiveWorker() {
     tcp_->close();
-    for (auto& [socket, info] : http_)
+    // Taken out first: a socket that goes tells its end, and the handlers would change the maps.
+    const auto http = std::exchange(http_, {});
+    const auto sockets = std::exchange(sockets_, {});
+    for (const auto& [socket, info] : http) {
+        socket->disconnect(this);
         delete socket;
-    for (auto& [socket, seen] : sockets_)
+    }
+    for (const auto& [socket, seen] : sockets) {
+        socket->disconnect(this);
+        socket->abort(); // no closing handshake: the client may be gone already
         delete socket;
+    }
     clients_ = 0;
 }
 

@@ -152,9 +152,12 @@ private slots:
                      qPrintable(got[i]));
         QVERIFY(got[0].startsWith("{\"tick\":"));
         QCOMPARE(server.clientCount(), 1);
-        ws.close();
-        QTRY_COMPARE_WITH_TIMEOUT(server.clientCount(), 0, 3000);
-        server.stop();
+        QTcpSocket http; // and one plain connection held open
+        http.connectToHost(QHostAddress::LocalHost, server.port());
+        QVERIFY(http.waitForConnected(2000));
+        QTRY_COMPARE_WITH_TIMEOUT(server.clientCount(), 2, 3000);
+        server.stop(); // with clients still there
+        QTRY_COMPARE_WITH_TIMEOUT(ws.state(), QAbstractSocket::UnconnectedState, 3000);
     }
 
     void namesAPortInUse() {
