@@ -3,6 +3,7 @@
 #include "app/AudienceBinder.h"
 #include "app/DlgYesNo.h"
 #include "app/LineWatchBinder.h"
+#include "app/LiveBinder.h"
 #include "app/MainLayout.h"
 #include "app/MainMenu.h"
 #include "app/PagePrinter.h"
@@ -199,6 +200,8 @@ void TFormMain::FormCreate() {
     protocolBinder_ =
         std::make_unique<ProtocolBinder>(*protocol_, *race_, *timers_, paths_, statusBar(), this);
     protocolBinder_->loadBackup();
+    live_ = new LiveBinder(*this, options_.liveAddress);
+    live_->apply();
     // The race control starts Ready: stop and reset buttons disabled, every input blocked,
     // the light tree dark. The protocol took its header row when it was made, and the
     // start-up read updated its buttons and selected the row.
@@ -212,6 +215,7 @@ void TFormMain::FormDestroy() {
     ComPort->Close();
     settingsBinder_->ReportSaveFailure(settingsFailure, SignalShutdown::Received() != 0);
     race_->onChanged = nullptr;
+    live_->server().stop();
     protocolBinder_.reset();
 }
 
@@ -275,6 +279,8 @@ void TFormMain::render() {
     PanelImit->setVisible(rc.panelImitVisible);
     if (cbAutomatisch->isChecked() != rc.cbAutomatisch)
         cbAutomatisch->setChecked(rc.cbAutomatisch);
+    if (live_)
+        live_->refresh();
     rendering_ = false;
 }
 
@@ -317,6 +323,8 @@ void TFormMain::setYesNoDialog(TFDlgYesNo* dialog) {
 
 void TFormMain::setMonitor(TFormMonitor2* monitor) {
     monitor_ = monitor;
+    if (live_)
+        live_->setAudienceWindow(monitor);
     if (monitor)
         BindAudience(*this, *monitor);
 }
@@ -371,6 +379,7 @@ void TFormMain::ImageDEClick() {
 
 void TFormMain::bCFGClick() {
     settingsBinder_->bCFGClick(cfgDialog_);
+    live_->apply();
 }
 
 void TFormMain::setCfgDialog(TCfgDialog* dialog) {

@@ -47,6 +47,7 @@ class TFormMonitor2;
 class TCfgDialog;
 class SettingsStore;
 class SettingsBinder;
+class LiveBinder;
 
 // The main window: the top bar (TopBar), the race area with both lane frames, the race
 // buttons, the light tree, the barrier icons and the imitation panel (RaceArea), the protocol
@@ -70,6 +71,8 @@ public:
         std::optional<ComPortMap> portMap;
         // Where sysfs, the by-id links and /proc are, for the adapters and their traps.
         SystemRoots systemRoots;
+        // Where the live server listens; every address of the PC when empty.
+        QString liveAddress;
     };
     explicit TFormMain(Options options);
     ~TFormMain() override;
@@ -82,6 +85,7 @@ public:
     ProtocolPanel& protocolPanel() { return *protocolPanel_; }
     PublishBinder& publishing() { return *publish_; }
     RowCommandsBinder& rowCommands() { return *rowCommands_; }
+    LiveBinder& live() { return *live_; }
     TComPort& comPort() { return *ComPort; }
     LineWatchBinder& lineWatch() { return *lines_; }
     QString applicationTitle() const;
@@ -158,6 +162,7 @@ private:
     std::unique_ptr<QtHandOver> handOver_;
     SettingsBinder* settingsBinder_ = nullptr;
     RowCommandsBinder* rowCommands_ = nullptr;
+    LiveBinder* live_ = nullptr;
     QPointer<TFormMonitor2> monitor_;
     QPointer<TCfgDialog> cfgDialog_;
     bool rendering_ = false;

@@ -1,6 +1,7 @@
 #include "app/MainMenu.h"
 
 #include "app/FMain.h"
+#include "app/LiveBinder.h"
 #include "app/RowCommandsBinder.h"
 #include "protocol/ProtocolPanel.h"
 #include "race/RaceControl.h"
@@ -65,6 +66,12 @@ void Beenden1Click(TFormMain& w, int) {
 void TestLSClick(TFormMain& w, int) {
     w.race().TestLSClick();
 }
+void mLiveClick(TFormMain& w, int) {
+    w.live().showWindow();
+}
+void mLiveQrClick(TFormMain& w, int) {
+    w.live().toggleAudienceCode();
+}
 
 } // namespace
 
@@ -103,6 +110,8 @@ const std::vector<MenuEntry>& MainMenuEntries() {
         {"LockLS3", "Lock LS2", Key_F12, 2, true, LockLSClick, nullptr},
         {"Beenden1", "&Beenden", ALT | Key_F4, 0, true, Beenden1Click, nullptr},
         {"TestLS", "Test LS", CTRL | Qt::Key_T, 0, true, TestLSClick, nullptr},
+        {"mLive", "Live-Ergebnisse", CTRL | Qt::Key_L, 0, true, mLiveClick, nullptr},
+        {"mLiveQr", "QR-Code am TV", CTRL | Qt::Key_Q, 0, true, mLiveQrClick, nullptr},
     };
     return entries;
 }

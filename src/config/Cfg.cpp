@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <QTimer>
 
 #include <functional>
@@ -192,7 +193,7 @@ TCfgDialog::TCfgDialog(Settings& settings, uint32_t presentPorts, QWidget* paren
     : QDialog(parent) {
     setObjectName("CfgDialog");
     setWindowTitle(QStringLiteral("Einstellungen"));
-    setFixedSize(479, 316);
+    setFixedSize(479, 375);
     // The fixed places of the controls are laid out for this font at 11 pixels.
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
@@ -256,6 +257,14 @@ TCfgDialog::TCfgDialog(Settings& settings, uint32_t presentPorts, QWidget* paren
                         55, 287);
     cbManyStart->hide();
 
+    cbLive = check(this, "cbLive", QStringLiteral("Live-Ergebnisse im Netz"), 55, 314);
+    seLivePort = new QSpinBox(this);
+    seLivePort->setObjectName("seLivePort");
+    seLivePort->setRange(1, 65535);
+    seLivePort->setValue(8080);
+    seLivePort->setPrefix(QStringLiteral("Port: "));
+    seLivePort->setGeometry(167, 311, 90, 22);
+
     LabError = new QLabel(this);
     LabError->setObjectName("LabError");
     LabError->setGeometry(8, 226, 463, 50);
@@ -264,11 +273,11 @@ TCfgDialog::TCfgDialog(Settings& settings, uint32_t presentPorts, QWidget* paren
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName("OKBtn");
-    OKBtn->setGeometry(80, 284, 81, 25);
+    OKBtn->setGeometry(80, 342, 81, 25);
     OKBtn->setDefault(true);
     CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
     CancelBtn->setObjectName("CancelBtn");
-    CancelBtn->setGeometry(288, 284, 81, 25);
+    CancelBtn->setGeometry(288, 342, 81, 25);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -377,6 +386,8 @@ void TCfgDialog::Fill(const Settings& s) {
     cbLsCentr->setChecked(v.lsCentr);
     cbLsFinal->setChecked(v.lsFinal);
     monitorIndex_ = v.monitorEntry;
+    cbLive->setChecked(v.liveServer);
+    seLivePort->setValue(v.livePort);
 }
 
 CfgChoice TCfgDialog::Choice() const {
@@ -396,6 +407,8 @@ CfgChoice TCfgDialog::Choice() const {
     v.lsFinal = cbLsFinal->isChecked();
     v.manyStart = cbManyStart->isChecked();
     v.monitorEntry = cbMonitor->currentIndex();
+    v.liveServer = cbLive->isChecked();
+    v.livePort = seLivePort->value();
     c.portEntryText = cbPort->currentText().toStdString();
     c.lengthMetres = trackLength();
     return c;

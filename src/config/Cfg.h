@@ -14,6 +14,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class QSpinBox;
 class QTimer;
 
 namespace vk {
@@ -80,7 +81,8 @@ public:
     QGroupBox* gbLS = nullptr;
     QLabel *ImageStart = nullptr, *ImageCentr = nullptr, *ImageFinal = nullptr;
     QCheckBox *cbAmpel = nullptr, *cbLsStart = nullptr, *cbLsCentr = nullptr, *cbLsFinal = nullptr,
-              *cbKlass = nullptr, *cbManyStart = nullptr;
+              *cbKlass = nullptr, *cbManyStart = nullptr, *cbLive = nullptr;
+    QSpinBox* seLivePort = nullptr;
     QComboBox *cbPort = nullptr, *cbAlg = nullptr, *cbMonitor = nullptr;
     QPushButton *OKBtn = nullptr, *CancelBtn = nullptr;
     QTimer* TimerBlink = nullptr;

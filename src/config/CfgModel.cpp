@@ -158,6 +158,8 @@ CfgView OpeningView(const Settings& s, const std::vector<std::string>& portEntri
     v.lsCentr = s.ColSpeed2;
     v.lsFinal = s.ColSpeed3;
     v.monitorEntry = s.MonitorIndex;
+    v.liveServer = s.LiveServer;
+    v.livePort = s.LivePort;
     return v;
 }
 
@@ -173,6 +175,9 @@ bool ApplyChoices(const CfgChoice& choice, Settings& s) {
     s.ColSpeed2 = v.lsCentr;
     s.ColSpeed3 = v.lsFinal;
     s.ManyStart = v.manyStart;
+    s.LiveServer = v.liveServer;
+    if (v.livePort >= 1 && v.livePort <= 65535)
+        s.LivePort = v.livePort;
     s.Klass = v.klass;
     s.MonitorIndex = v.monitorEntry < 0 ? 0 : v.monitorEntry;
     s.Length = *choice.lengthMetres;

@@ -79,6 +79,8 @@ struct CfgView {
     bool ampel = true, lsStart = true, lsCentr = true, lsFinal = true;
     bool manyStart = false;
     int monitorEntry = 0;
+    bool liveServer = false;
+    int livePort = 8080;
 };
 
 // The controls as the settings fill them when the dialog opens (the monitor entry and

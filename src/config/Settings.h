@@ -34,6 +34,9 @@ struct Settings {
     // The serial adapter behind Port, by a name that stays when its node name changes
     // (by-id name or USB ids); empty for none or a port without such a name.
     std::string Adapter;
+    // The live results server: off unless switched on, and its TCP port.
+    bool LiveServer = false;
+    int LivePort = 8080;
 
     // The settings dialog's creation puts the default track length in place while the program
     // starts; a stored value read later replaces it.

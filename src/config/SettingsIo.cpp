@@ -87,6 +87,9 @@ const ValueSpec kValues[] = {
     {"ManyStart", &Settings::ManyStart, Any},
     // Written by later versions only: a file without it keeps the port by its number alone.
     {"Adapter", &Settings::Adapter, Fixed<0, 1024>, IfMissing::Quiet},
+    // The live results server, off unless switched on; files before it keep the defaults.
+    {"LiveServer", &Settings::LiveServer, Any, IfMissing::Quiet},
+    {"LivePort", &Settings::LivePort, Fixed<1, 65535>, IfMissing::Quiet},
 };
 
 // The writing order of the first values; every later value follows in its reading order.

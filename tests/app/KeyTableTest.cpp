@@ -1,5 +1,6 @@
 // Every key of the hidden menu reaches its operation although no menu bar is shown; a
 // disabled entry's key does nothing.
+#include "app/LiveBinder.h"
 #include "app/MainMenu.h"
 #include "app/Program.h"
 #include "app/TestPlatform.h"
@@ -126,6 +127,13 @@ private:
              [](TFormMain& w, Program&) { return w.property("cfgShown").toBool(); }},
             {"mInfo", true, nullptr,
              [this](TFormMain&, Program&) { return platform.dialogs.infos.size() == 1; }},
+            {"mLive", true, nullptr,
+             [](TFormMain& w, Program&) {
+                 auto* d = w.findChild<QWidget*>(QStringLiteral("FormLive"));
+                 return d && d->isVisible();
+             }},
+            {"mLiveQr", true, nullptr,
+             [](TFormMain& w, Program&) { return !w.live().audienceCodeWanted(); }},
             {"Zeileentfernen1", true,
              [](TFormMain& w) {
                  w.table().AddRow({"5"});

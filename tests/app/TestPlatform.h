@@ -37,6 +37,8 @@ struct TestPlatform {
         o.settingsStore = &store;
         o.probePorts = [](const ComPortMap&) { return 0u; };
         o.systemRoots = system.roots;
+        // A live server switched on by the settings never leaves the machine in a test.
+        o.liveAddress = QStringLiteral("127.0.0.1");
         return o;
     }
 
