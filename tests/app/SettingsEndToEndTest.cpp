@@ -215,8 +215,9 @@ private slots:
         writeSettings("[General]\nLeft=10\nTop=10\nWidth=800\nHeight=561\nSound=1\nPort=5\n");
         driver.FailOpen(kDevice, EACCES);
         TFormMain& w = start();
-        QCOMPARE(w.statusBar()->currentMessage().toStdString(),
-                 AccessDeniedText(kDevice, LoginName()));
+        // The trap first; the short file's missing values stay named after it.
+        QVERIFY(w.statusBar()->currentMessage().startsWith(
+            QString::fromStdString(AccessDeniedText(kDevice, LoginName()))));
     }
 
     // The stored adapter came back as ttyUSB1 while another one took ttyUSB0; the port list

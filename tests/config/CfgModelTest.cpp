@@ -184,13 +184,35 @@ TEST(SettingsStore, RoundTripAndAFailedWrite) {
 // that value alone keeps its default, it is named once, and every other value is read.
 TEST(SettingsStore, OneBadValueCostsOnlyItself) {
     using V = MemorySettingsStore::Value;
-    const MemorySettingsStore::Values full = {
-        {"Left", 30},      {"Top", 40},      {"Width", 1000},  {"Height", 700},
-        {"Sound", 0},      {"Port", 5},      {"Alg", 1},       {"WaitStart", 2500},
-        {"FilterInd", 2},  {"Length", 201},  {"Monitor", 1},   {"Title", std::string("Finale")},
-        {"Klass", 1},      {"KlassSort", 0}, {"LengthS", 5},   {"LengthC", 1000},
-        {"LengthF", 1800}, {"ColSpeed0", 1}, {"ColSpeed1", 0}, {"ColSpeed2", 0},
-        {"ColSpeed3", 0},  {"ManyStart", 1}};
+    const MemorySettingsStore::Values full = {{"Left", 30},
+                                              {"Top", 40},
+                                              {"Width", 1000},
+                                              {"Height", 700},
+                                              {"Sound", 0},
+                                              {"Port", 5},
+                                              {"Alg", 1},
+                                              {"WaitStart", 2500},
+                                              {"FilterInd", 2},
+                                              {"Length", 201},
+                                              {"Monitor", 1},
+                                              {"Title", std::string("Finale")},
+                                              {"Klass", 1},
+                                              {"KlassSort", 0},
+                                              {"LengthS", 5},
+                                              {"LengthC", 1000},
+                                              {"LengthF", 1800},
+                                              {"ColSpeed0", 1},
+                                              {"ColSpeed1", 0},
+                                              {"ColSpeed2", 0},
+                                              {"ColSpeed3", 0},
+                                              {"ManyStart", 1},
+                                              {"Adapter", std::string("usb:0403:6001:A1")},
+                                              {"LiveServer", 1},
+                                              {"LivePort", 9000}};
+    // Values newer than the first files: a file without them is no fault.
+    auto quiet = [](const std::string& n) {
+        return n == "Title" || n == "Adapter" || n == "LiveServer" || n == "LivePort";
+    };
     const SettingsContext two{{{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}}, 16};
     // What a store holds after writing `s`.
     auto written = [](const Settings& s) {
@@ -212,11 +234,11 @@ TEST(SettingsStore, OneBadValueCostsOnlyItself) {
     for (const auto& [name, value] : full) {
         const bool text = std::holds_alternative<std::string>(value);
         rows.push_back(
-            {name.c_str(), missing, name == "Title" ? std::nullopt : std::optional(K::Missing)});
+            {name.c_str(), missing, quiet(name) ? std::nullopt : std::optional(K::Missing)});
         rows.push_back({name.c_str(), text ? V(7) : wrongType, K::WrongType});
     }
     for (const char* flag : {"Sound", "Klass", "KlassSort", "ColSpeed0", "ColSpeed1", "ColSpeed2",
-                             "ColSpeed3", "ManyStart"})
+                             "ColSpeed3", "ManyStart", "LiveServer"})
         rows.push_back({flag, huge, std::nullopt}); // any non-zero value is yes
     const std::pair<const char*, V> outOfRange[] = {{"Width", 100000},
                                                     {"Width", 791},
@@ -240,7 +262,10 @@ TEST(SettingsStore, OneBadValueCostsOnlyItself) {
                                                     {"LengthS", 10001},
                                                     {"LengthC", huge},
                                                     {"LengthF", -3900},
-                                                    {"Title", std::string(1025, 'x')}};
+                                                    {"Title", std::string(1025, 'x')},
+                                                    {"Adapter", std::string(1025, 'x')},
+                                                    {"LivePort", 0},
+                                                    {"LivePort", 65536}};
     for (const auto& [name, value] : outOfRange)
         rows.push_back({name, value, K::OutOfRange});
     // Quietly kept: a lock time of 0, a screen that is gone, a window on no screen.

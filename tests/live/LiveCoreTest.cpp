@@ -292,12 +292,12 @@ TEST(LiveSettings, ReadAfterTheOthersEachOnItsOwnAndKeptInRange) {
         MemorySettingsStore store;
         store.keys["Velkoran"] = c.values;
         Settings s;
-        LoadSettings(store, "Velkoran", s, 1);
+        LoadSettings(store, "Velkoran", s, SettingsContext{});
         EXPECT_EQ(s.LiveServer, c.on);
         EXPECT_EQ(s.LivePort, c.port);
         Settings back;
         ASSERT_EQ(SaveSettings(store, "Velkoran", s), "");
-        LoadSettings(store, "Velkoran", back, 1);
+        LoadSettings(store, "Velkoran", back, SettingsContext{});
         EXPECT_EQ(back.LiveServer, s.LiveServer);
         EXPECT_EQ(back.LivePort, s.LivePort);
     }
