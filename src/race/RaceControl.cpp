@@ -102,6 +102,8 @@ void RaceControl::laneClockTick() {
 void RaceControl::mStartClick() {
     const Notify n(*this);
     race.StartStamp = ticks_.TickStamp();
+    startedByContact = contactStarting_;
+    stoppedByPass = {};
     if (d_.settings.ColSpeed0 && portOpen())
         setAmpel(kAmpelGreen);
     race.FalseStartLane = 0;
@@ -134,6 +136,7 @@ void RaceControl::mStopClick(int lane) {
     race.StopCount += 1;
     if (race.StopCount == 1)
         race.FirstStoppedLane = lane;
+    stoppedByPass[static_cast<size_t>(lane - 1)] = passStopping_;
     frame(lane).StopLane();
     stopCommand(lane).setEnabled(false);
     LockLaneBarrier(lane);
@@ -144,6 +147,8 @@ void RaceControl::mStopClick(int lane) {
         if (d_.settings.ColSpeed0 && portOpen())
             setAmpel(kAmpelRed);
     }
+    if (onLaneStopped)
+        onLaneStopped(lane);
     // Every stop that wrote results is taken to the disk, not only the race's second.
     if (requestBackup)
         requestBackup();
@@ -263,7 +268,9 @@ void RaceControl::CountLanePasses(bool lane1, bool lane2) {
                 race.PassStamp[i][static_cast<size_t>(k - 1)] = ticks_.TickStamp();
             }
             if (k >= 4) {
+                passStopping_ = true;
                 stopCommand(lane).click();
+                passStopping_ = false;
                 LockLaneBarrier(lane);
             }
         } else if (armed(kLockStart)) {
@@ -328,7 +335,9 @@ void RaceControl::HandleStartContact() {
         return;
     const Notify n(*this);
     led[0] = true;
+    contactStarting_ = true;
     mStart.click();
+    contactStarting_ = false;
     if (d_.settings.ColSpeed0)
         setAmpel(kAmpelGreen);
 }
