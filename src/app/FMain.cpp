@@ -10,6 +10,7 @@
 #include "app/QtPlatform.h"
 #include "app/RaceArea.h"
 #include "app/RowCommandsBinder.h"
+#include "app/RunLogBinder.h"
 #include "app/SettingsBinder.h"
 #include "app/TopBar.h"
 #include "config/Cfg.h"
@@ -186,6 +187,7 @@ void TFormMain::FormCreate() {
     protocolBinder_ =
         std::make_unique<ProtocolBinder>(*protocol_, *race_, *timers_, paths_, statusBar(), this);
     protocolBinder_->loadBackup();
+    runLog_ = std::make_unique<RunLogBinder>(*this, protocolBinder_->backup());
     // The race control starts Ready: stop and reset buttons disabled, every input blocked,
     // the light tree dark. The protocol took its header row when it was made, and the
     // start-up read updated its buttons and selected the row.
@@ -199,6 +201,7 @@ void TFormMain::FormDestroy() {
     ComPort->Close();
     settingsBinder_->ReportSaveFailure(settingsFailure);
     race_->onChanged = nullptr;
+    runLog_.reset(); // appends through the backup writer's thread
     protocolBinder_.reset();
 }
 

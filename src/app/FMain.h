@@ -42,6 +42,7 @@ class TFrame1;
 class TLbSpeedButton;
 class TLed;
 class RowCommandsBinder;
+class RunLogBinder;
 class TFormMonitor2;
 class TCfgDialog;
 class SettingsStore;
@@ -79,6 +80,7 @@ public:
     ProtocolPanel& protocolPanel() { return *protocolPanel_; }
     PublishBinder& publishing() { return *publish_; }
     RowCommandsBinder& rowCommands() { return *rowCommands_; }
+    RunLogBinder& runLog() { return *runLog_; }
     TComPort& comPort() { return *ComPort; }
     QString applicationTitle() const;
 
@@ -146,6 +148,8 @@ private:
     std::unique_ptr<RaceControl> race_;
     std::unique_ptr<Protocol> protocol_;
     std::unique_ptr<ProtocolBinder> protocolBinder_;
+    // Gone before the backup writer whose thread it appends through (FormDestroy).
+    std::unique_ptr<RunLogBinder> runLog_;
     std::unique_ptr<PublishBinder> publish_;
     ProtocolPanel* protocolPanel_ = nullptr;
     std::unique_ptr<TComPort> ComPort;

@@ -2,6 +2,8 @@
 
 #include "app/FMain.h"
 #include "app/RowCommandsBinder.h"
+#include "app/RunLogBinder.h"
+#include "protocol/Protocol.h"
 #include "protocol/ProtocolPanel.h"
 #include "race/RaceControl.h"
 
@@ -62,6 +64,9 @@ void LockLSClick(TFormMain& w, int tag) {
 void Beenden1Click(TFormMain& w, int) {
     w.close();
 }
+void mZeitkarteClick(TFormMain& w, int) {
+    w.runLog().printTimeslip(w.protocol().cursor().row, false);
+}
 void TestLSClick(TFormMain& w, int) {
     w.race().TestLSClick();
 }
@@ -103,6 +108,7 @@ const std::vector<MenuEntry>& MainMenuEntries() {
         {"LockLS3", "Lock LS2", Key_F12, 2, true, LockLSClick, nullptr},
         {"Beenden1", "&Beenden", ALT | Key_F4, 0, true, Beenden1Click, nullptr},
         {"TestLS", "Test LS", CTRL | Qt::Key_T, 0, true, TestLSClick, nullptr},
+        {"mZeitkarte", "Zeitkarte", CTRL | Qt::Key_K, 0, true, mZeitkarteClick, nullptr},
     };
     return entries;
 }

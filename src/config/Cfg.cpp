@@ -172,7 +172,7 @@ TCfgDialog::TCfgDialog(Settings& settings, uint32_t presentPorts, QWidget* paren
     : QDialog(parent) {
     setObjectName("CfgDialog");
     setWindowTitle(QStringLiteral("Einstellungen"));
-    setFixedSize(479, 316);
+    setFixedSize(479, 358);
     // The fixed places of the controls are laid out for this font at 11 pixels.
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
@@ -233,8 +233,9 @@ TCfgDialog::TCfgDialog(Settings& settings, uint32_t presentPorts, QWidget* paren
     cbManyStart = check(this, "cbManyStart",
                         QStringLiteral("Ein Teilnehmer kann mehrmals starten "
                                        "(Nr. = Platz, Platz, Platz...)"),
-                        55, 287);
-    cbManyStart->hide();
+                        8, 280);
+    cbZeitkarte =
+        check(this, "cbZeitkarte", QStringLiteral("Zeitkarte nach jedem Rennen drucken"), 8, 300);
 
     LabError = new QLabel(this);
     LabError->setObjectName("LabError");
@@ -244,11 +245,11 @@ TCfgDialog::TCfgDialog(Settings& settings, uint32_t presentPorts, QWidget* paren
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName("OKBtn");
-    OKBtn->setGeometry(80, 284, 81, 25);
+    OKBtn->setGeometry(80, 326, 81, 25);
     OKBtn->setDefault(true);
     CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
     CancelBtn->setObjectName("CancelBtn");
-    CancelBtn->setGeometry(288, 284, 81, 25);
+    CancelBtn->setGeometry(288, 326, 81, 25);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -332,6 +333,8 @@ void TCfgDialog::Fill(const Settings& s) {
     cbLsStart->setChecked(v.lsStart);
     cbLsCentr->setChecked(v.lsCentr);
     cbLsFinal->setChecked(v.lsFinal);
+    cbManyStart->setChecked(v.manyStart);
+    cbZeitkarte->setChecked(v.zeitkarte);
     monitorIndex_ = v.monitorEntry;
 }
 
@@ -351,6 +354,7 @@ CfgChoice TCfgDialog::Choice() const {
     v.lsCentr = cbLsCentr->isChecked();
     v.lsFinal = cbLsFinal->isChecked();
     v.manyStart = cbManyStart->isChecked();
+    v.zeitkarte = cbZeitkarte->isChecked();
     v.monitorEntry = cbMonitor->currentIndex();
     c.portEntryText = cbPort->currentText().toStdString();
     c.lengthMetres = trackLength();

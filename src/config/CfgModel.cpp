@@ -147,6 +147,8 @@ CfgView OpeningView(const Settings& s, const std::vector<std::string>& portEntri
     v.lsStart = s.ColSpeed1;
     v.lsCentr = s.ColSpeed2;
     v.lsFinal = s.ColSpeed3;
+    v.manyStart = s.ManyStart;
+    v.zeitkarte = s.Zeitkarte;
     v.monitorEntry = s.MonitorIndex;
     return v;
 }
@@ -163,6 +165,7 @@ bool ApplyChoices(const CfgChoice& choice, Settings& s) {
     s.ColSpeed2 = v.lsCentr;
     s.ColSpeed3 = v.lsFinal;
     s.ManyStart = v.manyStart;
+    s.Zeitkarte = v.zeitkarte;
     s.Klass = v.klass;
     s.MonitorIndex = v.monitorEntry < 0 ? 0 : v.monitorEntry;
     s.Length = *choice.lengthMetres;

@@ -31,6 +31,8 @@ struct Settings {
     bool ColSpeed2 = true;
     bool ColSpeed3 = true;
     bool ManyStart = false;
+    bool Zeitkarte = false;       // a timeslip for each lane after every race
+    std::string ZeitkartePrinter; // the printer of the last timeslip; empty: the default
 
     // The settings dialog's creation puts the default track length in place while the program
     // starts; a stored value read later replaces it.

@@ -38,6 +38,7 @@ const std::map<std::string_view, Member>& Members() {
         {"ColSpeed2", &Settings::ColSpeed2},
         {"ColSpeed3", &Settings::ColSpeed3},
         {"ManyStart", &Settings::ManyStart},
+        {"Zeitkarte", &Settings::Zeitkarte},
     };
     return members;
 }
@@ -90,7 +91,9 @@ void ReadAll(SettingsKey& key, Settings& s) {
     }
     ReadIntegers(key, s,
                  {"Klass", "KlassSort", "LengthS", "LengthC", "LengthF", "ColSpeed0", "ColSpeed1",
-                  "ColSpeed2", "ColSpeed3", "ManyStart"});
+                  "ColSpeed2", "ColSpeed3", "ManyStart", "Zeitkarte"});
+    if (std::string printer; key.ReadString("ZeitkartePrinter", printer) == SettingsKey::Read::Ok)
+        s.ZeitkartePrinter = printer;
 }
 
 void WriteIntegers(SettingsKey& key, const Settings& s, std::initializer_list<const char*> names) {
@@ -119,7 +122,8 @@ std::string SaveSettings(SettingsStore& store, const std::string& program, const
     key->WriteString("Title", s.Title);
     WriteIntegers(*key, s,
                   {"Klass", "KlassSort", "LengthS", "LengthC", "LengthF", "ColSpeed0", "ColSpeed1",
-                   "ColSpeed2", "ColSpeed3", "ManyStart"});
+                   "ColSpeed2", "ColSpeed3", "ManyStart", "Zeitkarte"});
+    key->WriteString("ZeitkartePrinter", s.ZeitkartePrinter);
     return key->Close();
 }
 
