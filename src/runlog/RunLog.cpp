@@ -1,5 +1,7 @@
 #include "runlog/RunLog.h"
 
+#include "protocol/TextCodec.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -269,24 +271,6 @@ private:
         return false;
     }
 
-    static void putUtf8(std::string& out, uint32_t cp) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-
     bool hex4(uint32_t& v) {
         if (s_.size() - pos_ < 4)
             return false;
@@ -356,7 +340,7 @@ private:
                 } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
                     return false;
                 }
-                putUtf8(out, cp);
+                AppendUtf8(out, cp);
                 break;
             }
             default:

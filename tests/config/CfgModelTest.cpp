@@ -154,6 +154,8 @@ TEST(SettingsStore, RoundTripAndAFailedWrite) {
     s.Title = "Finale";
     s.ColSpeed2 = false;
     s.ManyStart = true;
+    s.Zeitkarte = true;
+    s.ZeitkartePrinter = "Bon 80 mm";
     ASSERT_EQ(SaveSettings(store, "Velkoran", s), "");
     Settings back;
     LoadSettings(store, "Velkoran", back, 1);
@@ -162,6 +164,8 @@ TEST(SettingsStore, RoundTripAndAFailedWrite) {
     EXPECT_EQ(back.Title, "Finale");
     EXPECT_FALSE(back.ColSpeed2);
     EXPECT_TRUE(back.ManyStart);
+    EXPECT_TRUE(back.Zeitkarte);
+    EXPECT_EQ(back.ZeitkartePrinter, "Bon 80 mm");
     EXPECT_TRUE(store.keys.at("Velkoran").contains("KlassSort"));
     EXPECT_FALSE(store.keys.contains("Kopie")); // another program name, another key
 
