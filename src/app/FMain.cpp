@@ -12,6 +12,7 @@
 #include "app/QtPlatform.h"
 #include "app/RaceArea.h"
 #include "app/RowCommandsBinder.h"
+#include "app/RunLogBinder.h"
 #include "app/SettingsBinder.h"
 #include "app/SignalShutdown.h"
 #include "app/TopBar.h"
@@ -202,6 +203,7 @@ void TFormMain::FormCreate() {
     protocolBinder_->loadBackup();
     live_ = new LiveBinder(*this, options_.liveAddress);
     live_->apply();
+    runLog_ = std::make_unique<RunLogBinder>(*this, protocolBinder_->backup());
     // The race control starts Ready: stop and reset buttons disabled, every input blocked,
     // the light tree dark. The protocol took its header row when it was made, and the
     // start-up read updated its buttons and selected the row.
@@ -216,6 +218,7 @@ void TFormMain::FormDestroy() {
     settingsBinder_->ReportSaveFailure(settingsFailure, SignalShutdown::Received() != 0);
     race_->onChanged = nullptr;
     live_->server().stop();
+    runLog_.reset(); // appends through the backup writer's thread
     protocolBinder_.reset();
 }
 

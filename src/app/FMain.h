@@ -43,6 +43,7 @@ class TFrame1;
 class TLbSpeedButton;
 class TLed;
 class RowCommandsBinder;
+class RunLogBinder;
 class TFormMonitor2;
 class TCfgDialog;
 class SettingsStore;
@@ -86,6 +87,7 @@ public:
     PublishBinder& publishing() { return *publish_; }
     RowCommandsBinder& rowCommands() { return *rowCommands_; }
     LiveBinder& live() { return *live_; }
+    RunLogBinder& runLog() { return *runLog_; }
     TComPort& comPort() { return *ComPort; }
     LineWatchBinder& lineWatch() { return *lines_; }
     QString applicationTitle() const;
@@ -154,6 +156,8 @@ private:
     std::unique_ptr<RaceControl> race_;
     std::unique_ptr<Protocol> protocol_;
     std::unique_ptr<ProtocolBinder> protocolBinder_;
+    // Gone before the backup writer whose thread it appends through (FormDestroy).
+    std::unique_ptr<RunLogBinder> runLog_;
     std::unique_ptr<PublishBinder> publish_;
     ProtocolPanel* protocolPanel_ = nullptr;
     // Before the port, whose handlers reach it until the port is gone.

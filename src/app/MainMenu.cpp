@@ -3,6 +3,8 @@
 #include "app/FMain.h"
 #include "app/LiveBinder.h"
 #include "app/RowCommandsBinder.h"
+#include "app/RunLogBinder.h"
+#include "protocol/Protocol.h"
 #include "protocol/ProtocolPanel.h"
 #include "race/RaceControl.h"
 
@@ -63,6 +65,9 @@ void LockLSClick(TFormMain& w, int tag) {
 void Beenden1Click(TFormMain& w, int) {
     w.close();
 }
+void mZeitkarteClick(TFormMain& w, int) {
+    w.runLog().printTimeslip(w.protocol().cursor().row, false);
+}
 void TestLSClick(TFormMain& w, int) {
     w.race().TestLSClick();
 }
@@ -112,6 +117,7 @@ const std::vector<MenuEntry>& MainMenuEntries() {
         {"TestLS", "Test LS", CTRL | Qt::Key_T, 0, true, TestLSClick, nullptr},
         {"mLive", "Live-Ergebnisse", CTRL | Qt::Key_L, 0, true, mLiveClick, nullptr},
         {"mLiveQr", "QR-Code am TV", CTRL | Qt::Key_Q, 0, true, mLiveQrClick, nullptr},
+        {"mZeitkarte", "Zeitkarte", CTRL | Qt::Key_K, 0, true, mZeitkarteClick, nullptr},
     };
     return entries;
 }

@@ -193,7 +193,7 @@ TCfgDialog::TCfgDialog(Settings& settings, uint32_t presentPorts, QWidget* paren
     : QDialog(parent) {
     setObjectName("CfgDialog");
     setWindowTitle(QStringLiteral("Einstellungen"));
-    setFixedSize(479, 375);
+    setFixedSize(479, 383);
     // The fixed places of the controls are laid out for this font at 11 pixels.
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
@@ -254,16 +254,17 @@ TCfgDialog::TCfgDialog(Settings& settings, uint32_t presentPorts, QWidget* paren
     cbManyStart = check(this, "cbManyStart",
                         QStringLiteral("Ein Teilnehmer kann mehrmals starten "
                                        "(Nr. = Platz, Platz, Platz...)"),
-                        55, 287);
-    cbManyStart->hide();
+                        8, 280);
+    cbZeitkarte =
+        check(this, "cbZeitkarte", QStringLiteral("Zeitkarte nach jedem Rennen drucken"), 8, 300);
 
-    cbLive = check(this, "cbLive", QStringLiteral("Live-Ergebnisse im Netz"), 55, 314);
+    cbLive = check(this, "cbLive", QStringLiteral("Live-Ergebnisse im Netz"), 8, 322);
     seLivePort = new QSpinBox(this);
     seLivePort->setObjectName("seLivePort");
     seLivePort->setRange(1, 65535);
     seLivePort->setValue(8080);
     seLivePort->setPrefix(QStringLiteral("Port: "));
-    seLivePort->setGeometry(167, 311, 90, 22);
+    seLivePort->setGeometry(167, 319, 90, 22);
 
     LabError = new QLabel(this);
     LabError->setObjectName("LabError");
@@ -273,11 +274,11 @@ TCfgDialog::TCfgDialog(Settings& settings, uint32_t presentPorts, QWidget* paren
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName("OKBtn");
-    OKBtn->setGeometry(80, 342, 81, 25);
+    OKBtn->setGeometry(80, 350, 81, 25);
     OKBtn->setDefault(true);
     CancelBtn = new QPushButton(QStringLiteral("Abbrechen"), this);
     CancelBtn->setObjectName("CancelBtn");
-    CancelBtn->setGeometry(288, 342, 81, 25);
+    CancelBtn->setGeometry(288, 350, 81, 25);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -385,6 +386,8 @@ void TCfgDialog::Fill(const Settings& s) {
     cbLsStart->setChecked(v.lsStart);
     cbLsCentr->setChecked(v.lsCentr);
     cbLsFinal->setChecked(v.lsFinal);
+    cbManyStart->setChecked(v.manyStart);
+    cbZeitkarte->setChecked(v.zeitkarte);
     monitorIndex_ = v.monitorEntry;
     cbLive->setChecked(v.liveServer);
     seLivePort->setValue(v.livePort);
@@ -406,6 +409,7 @@ CfgChoice TCfgDialog::Choice() const {
     v.lsCentr = cbLsCentr->isChecked();
     v.lsFinal = cbLsFinal->isChecked();
     v.manyStart = cbManyStart->isChecked();
+    v.zeitkarte = cbZeitkarte->isChecked();
     v.monitorEntry = cbMonitor->currentIndex();
     v.liveServer = cbLive->isChecked();
     v.livePort = seLivePort->value();

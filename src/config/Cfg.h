@@ -51,7 +51,7 @@ public:
     // becomes the field's design value.
     TCfgDialog(Settings& settings, uint32_t presentPorts, QWidget* parent = nullptr);
 
-    // The opening fill from the settings (everything but "ManyStart").
+    // The opening fill from the settings.
     void Fill(const Settings& s);
     // What the controls hold after OK.
     CfgChoice Choice() const;
@@ -81,7 +81,8 @@ public:
     QGroupBox* gbLS = nullptr;
     QLabel *ImageStart = nullptr, *ImageCentr = nullptr, *ImageFinal = nullptr;
     QCheckBox *cbAmpel = nullptr, *cbLsStart = nullptr, *cbLsCentr = nullptr, *cbLsFinal = nullptr,
-              *cbKlass = nullptr, *cbManyStart = nullptr, *cbLive = nullptr;
+              *cbKlass = nullptr, *cbManyStart = nullptr, *cbLive = nullptr,
+              *cbZeitkarte = nullptr;
     QSpinBox* seLivePort = nullptr;
     QComboBox *cbPort = nullptr, *cbAlg = nullptr, *cbMonitor = nullptr;
     QPushButton *OKBtn = nullptr, *CancelBtn = nullptr;

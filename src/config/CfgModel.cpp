@@ -157,6 +157,8 @@ CfgView OpeningView(const Settings& s, const std::vector<std::string>& portEntri
     v.lsStart = s.ColSpeed1;
     v.lsCentr = s.ColSpeed2;
     v.lsFinal = s.ColSpeed3;
+    v.manyStart = s.ManyStart;
+    v.zeitkarte = s.Zeitkarte;
     v.monitorEntry = s.MonitorIndex;
     v.liveServer = s.LiveServer;
     v.livePort = s.LivePort;
@@ -178,6 +180,7 @@ bool ApplyChoices(const CfgChoice& choice, Settings& s) {
     s.LiveServer = v.liveServer;
     if (v.livePort >= 1 && v.livePort <= 65535)
         s.LivePort = v.livePort;
+    s.Zeitkarte = v.zeitkarte;
     s.Klass = v.klass;
     s.MonitorIndex = v.monitorEntry < 0 ? 0 : v.monitorEntry;
     s.Length = *choice.lengthMetres;

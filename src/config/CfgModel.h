@@ -78,13 +78,14 @@ struct CfgView {
     double startLen = 0, centrLen = 0, finalLen = 0; // m
     bool ampel = true, lsStart = true, lsCentr = true, lsFinal = true;
     bool manyStart = false;
+    bool zeitkarte = false;
     int monitorEntry = 0;
     bool liveServer = false;
     int livePort = 8080;
 };
 
-// The controls as the settings fill them when the dialog opens (the monitor entry and
-// "ManyStart" are not filled here).
+// The controls as the settings fill them when the dialog opens (the monitor entry is not
+// filled here). "ManyStart" is filled: a shown box left unfilled would switch it off at OK.
 CfgView OpeningView(const Settings& s, const std::vector<std::string>& portEntries);
 
 // The controls of a confirmed dialog.

@@ -37,6 +37,8 @@ struct Settings {
     // The live results server: off unless switched on, and its TCP port.
     bool LiveServer = false;
     int LivePort = 8080;
+    bool Zeitkarte = false;       // a timeslip for each lane after every race
+    std::string ZeitkartePrinter; // the printer of the last timeslip; empty: the default
 
     // The settings dialog's creation puts the default track length in place while the program
     // starts; a stored value read later replaces it.

@@ -90,6 +90,9 @@ const ValueSpec kValues[] = {
     // The live results server, off unless switched on; files before it keep the defaults.
     {"LiveServer", &Settings::LiveServer, Any, IfMissing::Quiet},
     {"LivePort", &Settings::LivePort, Fixed<1, 65535>, IfMissing::Quiet},
+    // The timeslip after every race, and the printer it went to last (empty: the default).
+    {"Zeitkarte", &Settings::Zeitkarte, Any, IfMissing::Quiet},
+    {"ZeitkartePrinter", &Settings::ZeitkartePrinter, Fixed<0, 1024>, IfMissing::Quiet},
 };
 
 // The writing order of the first values; every later value follows in its reading order.

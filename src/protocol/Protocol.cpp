@@ -10,8 +10,9 @@ namespace vk {
 const std::array<const char*, 11> ProtocolHeaders = {"Nr.",  "Name", "Vorname", "Kl.", "RZ",   "ZZ",
                                                      "Km/h", "FZ",   "Geszeit", "Win", "Platz"};
 
-std::array<int, 11> ProtocolColumnWidths(int clientWidth, const std::array<int, 11>& atLeast) {
-    std::array<int, 11> w{40, 0, 90, 30, 40, 60, 60, 60, 60, 30, -1};
+std::array<int, 11> ProtocolColumnWidths(int clientWidth, const std::array<int, 11>& atLeast,
+                                         bool placeShown) {
+    std::array<int, 11> w{40, 0, 90, 30, 40, 60, 60, 60, 60, 30, placeShown ? 40 : -1};
     for (size_t c = 4; c <= 9; ++c)
         w[c] = std::max(w[c], std::min(atLeast[c], kResultColumnMaxWidth));
     int others = 0;

@@ -17,7 +17,9 @@ extern const std::array<const char*, 11> ProtocolHeaders;
 // Column widths of the protocol table for a grid client width (column 10 hidden as -1).
 // `atLeast` widens a result column (4 to 9) whose text would not fit, so a time is never cut;
 // the name column gives the room.
-std::array<int, 11> ProtocolColumnWidths(int clientWidth, const std::array<int, 11>& atLeast = {});
+// `placeShown`: column 10 ("Platz") is shown, 40 wide.
+std::array<int, 11> ProtocolColumnWidths(int clientWidth, const std::array<int, 11>& atLeast = {},
+                                         bool placeShown = false);
 // The widest a result column grows for its text (a loaded file may hold any text there).
 constexpr int kResultColumnMaxWidth = 160;
 

@@ -51,6 +51,8 @@ public:
     bool WriteNow();
     // Waits until the writer has finished what it was given (its results are still posted).
     void WaitForWrites() { thread_->flush(path_); }
+    // The writer thread; the run log appends through it.
+    BackupThread& writerThread() { return *thread_; }
 
     bool pending() const { return timer_->enabled(); }
     // The last write of the backup failed, and no later one succeeded yet.

@@ -224,10 +224,16 @@ void ProtocolPanel::setKlassSortEnabled(bool on) {
         a->setEnabled(on);
 }
 
+void ProtocolPanel::setPlaceColumnShown(bool on) {
+    placeShown_ = on;
+    applyColumnWidths();
+}
+
 void ProtocolPanel::applyColumnWidths() {
     if (!grid_)
         return;
-    const auto widths = ProtocolColumnWidths(grid_->viewport()->width(), resultWidths_);
+    const auto widths =
+        ProtocolColumnWidths(grid_->viewport()->width(), resultWidths_, placeShown_);
     for (int c = 0; c < static_cast<int>(widths.size()) && c < grid_->table().ColCount(); ++c)
         grid_->setColWidth(c, widths[static_cast<size_t>(c)]);
 }

@@ -64,6 +64,9 @@ public:
     // while unset, the text file is written or read.
     std::function<void(const std::string&path, int filterIndex)> onSave, onOpen;
 
+    // Column 10 ("Platz") is shown once it holds places.
+    void setPlaceColumnShown(bool on);
+    bool placeColumnShown() const { return placeShown_; }
     // Applies the column widths of the resize rule to the grid's present client width.
     void applyColumnWidths();
 
@@ -106,6 +109,7 @@ private:
     std::function<std::chrono::system_clock::time_point()> clock_;
     bool syncing_ = false;
     bool klassSortEnabled_ = false;
+    bool placeShown_ = false;
     // Widths the result columns need for the widest text painted so far.
     std::array<int, 11> resultWidths_{};
     bool refitQueued_ = false;

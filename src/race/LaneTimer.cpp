@@ -2,6 +2,7 @@
 
 #include "platform/Rounding.h"
 #include "protocol/RaceTimeText.h"
+#include "runlog/RunLog.h"
 
 #include <algorithm>
 #include <cmath>
@@ -95,8 +96,12 @@ void LaneTimer::StartLane() {
             row = t.RowCount() - 1;
         }
     }
-    for (int c = 4; c < t.ColCount(); ++c)
+    before_.clear();
+    for (int c = 4; c < t.ColCount(); ++c) {
+        if (d_.settings.ManyStart)
+            before_.push_back(t.Cell(c, row));
         t.SetCell(c, row, {});
+    }
     t.SetCell(0, row, number);
     if (onRowPrepared)
         onRowPrepared();
@@ -124,30 +129,49 @@ int LaneTimer::rowForResults() {
 }
 
 void LaneTimer::writeResults() {
+    const RaceState& r = d_.race;
+    Result res;
+    res.falseStart = lane_ == r.FalseStartLane;
+    const auto sinceStart = [&](int pass) {
+        return r.hasPass(lane_, pass) && !res.falseStart
+                   ? FormatRaceTime(TickDiff(r.passStamp(lane_, pass), r.StartStamp))
+                   : std::string();
+    };
+    res.rz = sinceStart(1);
+    res.zz = sinceStart(2);
+    res.topSpeedTime = sinceStart(3);
+    if (res.falseStart) {
+        res.fz = res.geszeit = "-";
+    } else {
+        if (r.hasPass(lane_, 1))
+            res.fz = FormatRaceTime(TickDiff(StopStamp, r.passStamp(lane_, 1)));
+        res.geszeit = FormatRaceTime(TickDiff(StopStamp, r.StartStamp));
+        res.kmh = SpeedText(r, lane_, StopStamp, d_.settings, decimalSeparator);
+        res.win = lane_ == r.FirstStoppedLane;
+    }
+    result_ = res;
+
     CellTable& t = d_.table;
     const int row = rowForResults();
-    const RaceState& r = d_.race;
-    const bool falseStart = lane_ == r.FalseStartLane;
-    const bool pass1 = r.hasPass(lane_, 1);
-    if (!falseStart) {
-        if (pass1)
-            t.SetCell(4, row, FormatRaceTime(TickDiff(r.passStamp(lane_, 1), r.StartStamp)));
-        if (r.hasPass(lane_, 2))
-            t.SetCell(5, row, FormatRaceTime(TickDiff(r.passStamp(lane_, 2), r.StartStamp)));
-    }
-    if (falseStart) {
-        t.SetCell(7, row, "-");
-        t.SetCell(8, row, "-");
-    } else {
-        if (pass1)
-            t.SetCell(7, row, FormatRaceTime(TickDiff(StopStamp, r.passStamp(lane_, 1))));
-        t.SetCell(8, row, FormatRaceTime(TickDiff(StopStamp, r.StartStamp)));
-        const std::string speed = SpeedText(r, lane_, StopStamp, d_.settings, decimalSeparator);
-        if (!speed.empty())
-            t.SetCell(6, row, speed);
-        if (lane_ == r.FirstStoppedLane)
-            t.SetCell(9, row, "+");
-    }
+    // A cell this run has no value for keeps what it had.
+    const auto put = [&](int col, const std::string& v) {
+        if (!v.empty())
+            t.SetCell(col, row, v);
+    };
+    put(4, res.rz);
+    put(5, res.zz);
+    put(6, res.kmh);
+    put(7, res.fz);
+    put(8, res.geszeit);
+    if (res.win)
+        t.SetCell(9, row, "+");
+    // Several starts per driver: the row keeps its best run's times. The advance mark stays
+    // this race's: it says who goes on, not who was fastest.
+    if (d_.settings.ManyStart && before_.size() > 4 && ParseRaceTimeMs(before_[4]) >= 0 &&
+        !IsBetterRun({res.geszeit, res.falseStart}, {before_[4]}))
+        for (int c = 4; c < t.ColCount() && c - 4 < static_cast<int>(before_.size()); ++c)
+            if (c != 9)
+                t.SetCell(c, row, before_[static_cast<size_t>(c - 4)]);
 }
 
 void LaneTimer::ResetLane() {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vk {
 
@@ -53,6 +54,13 @@ public:
 
     void StartLane();
     void StopLane();
+
+    // What the lane's last stop gave, whether or not a row took it (the run log keeps it).
+    struct Result {
+        std::string rz, zz, topSpeedTime, kmh, fz, geszeit;
+        bool win = false, falseStart = false;
+    };
+    const Result& lastResult() const { return result_; }
     void ResetLane();
     // The clock tick: the running time since the start.
     void ClockTimer();
@@ -97,6 +105,10 @@ private:
     Color labSecColor_ = kDigitBright;
     int startNumber_;
     int nextNumber_;
+    Result result_;
+    // With several starts per driver: the row's results before this run, put back when the
+    // run is not better.
+    std::vector<std::string> before_;
     bool startNumberEditable_ = true;
 };
 

@@ -105,6 +105,8 @@ void RaceControl::mStartClick() {
     const Notify n(*this);
     lockTagBeforeStart_ = lockTag;
     race.StartStamp = ticks_.TickStamp();
+    startedByContact = contactStarting_;
+    stoppedByPass = {};
     if (d_.settings.ColSpeed0 && portOpen())
         setAmpel(kAmpelGreen);
     race.FalseStartLane = 0;
@@ -137,6 +139,7 @@ void RaceControl::mStopClick(int lane) {
     race.StopCount += 1;
     if (race.StopCount == 1)
         race.FirstStoppedLane = lane;
+    stoppedByPass[static_cast<size_t>(lane - 1)] = passStopping_;
     frame(lane).StopLane();
     stopCommand(lane).setEnabled(false);
     LockLaneBarrier(lane);
@@ -147,6 +150,8 @@ void RaceControl::mStopClick(int lane) {
         if (d_.settings.ColSpeed0 && portOpen())
             setAmpel(kAmpelRed);
     }
+    if (onLaneStopped)
+        onLaneStopped(lane);
     // Every stop that wrote results is taken to the disk, not only the race's second.
     if (requestBackup)
         requestBackup();
@@ -279,7 +284,9 @@ void RaceControl::CountLanePasses(bool lane1, bool lane2) {
                 race.PassStamp[i][static_cast<size_t>(k - 1)] = ticks_.TickStamp();
             }
             if (k >= 4) {
+                passStopping_ = true;
                 stopCommand(lane).click();
+                passStopping_ = false;
                 LockLaneBarrier(lane);
             }
         } else if (armed(kLockStart)) {
@@ -344,7 +351,9 @@ void RaceControl::HandleStartContact() {
         return;
     const Notify n(*this);
     led[0] = true;
+    contactStarting_ = true;
     mStart.click();
+    contactStarting_ = false;
     if (d_.settings.ColSpeed0)
         setAmpel(kAmpelGreen);
 }

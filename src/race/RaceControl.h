@@ -157,6 +157,13 @@ public:
     std::function<void()> updateProtocolButtons;
     // Results were written or a running lane was abandoned: the protocol must reach the disk.
     std::function<void()> requestBackup;
+    // A lane stopped (its frame's lastResult() holds the run); raised before requestBackup,
+    // so the run log is not held up by the protocol's write.
+    std::function<void(int lane)> onLaneStopped;
+    // How the last race started (the light tree's contact or by hand) and whether each lane
+    // was stopped by its fourth pass.
+    bool startedByContact = false;
+    std::array<bool, 2> stoppedByPass{};
     // The audience window's start-number labels at a reset.
     std::function<void()> onResetLabels;
 
@@ -165,6 +172,7 @@ public:
     void setLaneClockPeriod(int ms) { laneClock_->setInterval(ms); }
 
 private:
+    bool contactStarting_ = false, passStopping_ = false;
     // Held by every operation: the ui hears of the changes once, when the outermost ends.
     class Notify {
     public:

@@ -1,6 +1,9 @@
 #pragma once
 #include "protocol/Protocol.h"
 #include "race/RaceControl.h"
+#include "runlog/RunRecord.h"
+
+#include <functional>
 
 namespace vk {
 
@@ -12,14 +15,18 @@ class RowCommands {
 public:
     RowCommands(RaceControl& race, Protocol& protocol) : race_(race), protocol_(protocol) {}
 
-    void mJokerClick() { protocol_.ToggleJoker(); }
+    void mJokerClick();
     void sbNextKrugClick();
     void bAVARIAClick();
 
     bool nextRaceEnabled() const { return !race_.anyClockRunning(); }
     bool accidentEnabled() const;
 
+    // A joker or accident mark changed row `row` (the run log records it).
+    std::function<void(RunRecord::Kind kind, int row)> onAct;
+
 private:
+    void acted(RunRecord::Kind kind);
     RaceControl& race_;
     Protocol& protocol_;
 };

@@ -15,10 +15,10 @@ struct RunRecord {
     enum class StopKind { FourthPass, ByHand };
 
     Kind kind = Kind::Run;
-    int64_t runNumber = 0;  // counts up over the race day, from 1
-    std::string dateTime;   // local wall-clock time, "2026-12-09T20:15:03"
-    std::string title;      // the race title field
-    int lane = 0;           // 1 or 2; 0 for acts on the whole protocol
+    int64_t runNumber = 0; // counts up over the race day, from 1
+    std::string dateTime;  // local wall-clock time, "2026-12-09T20:15:03"
+    std::string title;     // the race title field
+    int lane = 0;          // 1 or 2; 0 for acts on the whole protocol
     std::string startNumber, name, firstName, klass;
     StartKind startKind = StartKind::Contact;
     std::vector<int64_t> passMs; // every pass, ms after the start, in order

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QFile>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -156,6 +157,11 @@ private:
             {"Beenden1", true, nullptr, [](TFormMain& w, Program&) { return !w.isVisible(); }},
             {"TestLS", true, nullptr,
              [](TFormMain& w, Program&) { return !w.PanelImit->isVisible(); }},
+            // No run of the row in the log yet: the status bar says so, nothing is printed.
+            {"mZeitkarte", true, numberedRow,
+             [](TFormMain& w, Program&) {
+                 return w.statusBar()->currentMessage().startsWith(QStringLiteral("Zeitkarte"));
+             }},
         };
     }
 

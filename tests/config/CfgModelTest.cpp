@@ -162,6 +162,8 @@ TEST(SettingsStore, RoundTripAndAFailedWrite) {
     s.ColSpeed2 = false;
     s.ManyStart = true;
     s.Adapter = "usb:1a86:7523:";
+    s.Zeitkarte = true;
+    s.ZeitkartePrinter = "Bon 80 mm";
     ASSERT_EQ(SaveSettings(store, "Velkoran", s), "");
     Settings back;
     LoadSettings(store, "Velkoran", back, {});
@@ -171,6 +173,8 @@ TEST(SettingsStore, RoundTripAndAFailedWrite) {
     EXPECT_FALSE(back.ColSpeed2);
     EXPECT_TRUE(back.ManyStart);
     EXPECT_EQ(back.Adapter, "usb:1a86:7523:");
+    EXPECT_TRUE(back.Zeitkarte);
+    EXPECT_EQ(back.ZeitkartePrinter, "Bon 80 mm");
     EXPECT_TRUE(store.keys.at("Velkoran").contains("KlassSort"));
     EXPECT_FALSE(store.keys.contains("Kopie")); // another program name, another key
 

@@ -199,7 +199,7 @@ private slots:
         d.Fill(s);
         QCOMPARE(d.cbPort->currentIndex(), 0);
         QVERIFY(!d.cbAlg->isEnabled());
-        QVERIFY(!d.cbManyStart->isChecked()); // never filled from the settings
+        QVERIFY(d.cbManyStart->isChecked() && d.cbManyStart->isVisibleTo(&d));
         d.show();
         QCOMPARE(d.cbMonitor->count(), 1); // one screen
         QCOMPARE(d.cbMonitor->currentText(), QStringLiteral("Kein"));
@@ -210,7 +210,7 @@ private slots:
         QVERIFY(ApplyChoices(d.Choice(), s));
         QCOMPARE(s.Port, 0); // OK switches the absent port off
         QCOMPARE(s.Alg, 1);
-        QVERIFY(!s.ManyStart);
+        QVERIFY(s.ManyStart); // kept through OK
         QCOMPARE(s.MonitorIndex, 0);
     }
 
