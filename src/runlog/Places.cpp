@@ -24,6 +24,9 @@ void FillPlaces(CellTable& t) {
     for (int r = 1; r < t.RowCount(); ++r) {
         const int p = places[static_cast<size_t>(r - 1)];
         std::string text = p > 0 ? std::to_string(p) : std::string();
+        // A row without a place keeps its accident mark: it tells why it has none.
+        if (p == 0 && t.Cell(kPlaceCol, r) == "-")
+            continue;
         if (t.Cell(kPlaceCol, r) != text)
             t.SetCell(kPlaceCol, r, std::move(text));
     }
@@ -31,8 +34,9 @@ void FillPlaces(CellTable& t) {
 
 bool HasPlaces(const CellTable& t) {
     for (int r = 1; r < t.RowCount(); ++r) {
+        // Blanks and the accident mark are no place.
         const std::string& c = t.Cell(kPlaceCol, r);
-        if (c.find_first_not_of(' ') != std::string::npos)
+        if (c.find_first_not_of(" -") != std::string::npos)
             return true;
     }
     return false;

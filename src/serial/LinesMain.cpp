@@ -126,7 +126,8 @@ int main(int argc, char** argv) {
                      Reason(e.what()).c_str());
         // The same hint as the program's status bar: the group, brltty or ModemManager.
         if (const auto* h = dynamic_cast<const vk::EComHandle*>(&e))
-            if (const std::string trap = vk::OpenTrapText(h->Error(), device, roots, vk::LoginName());
+            if (const std::string trap =
+                    vk::OpenTrapText(h->Error(), device, roots, vk::LoginName());
                 !trap.empty())
                 std::fprintf(stderr, "%s\n", trap.c_str());
         return 1;

@@ -212,10 +212,13 @@ TEST(SettingsStore, OneBadValueCostsOnlyItself) {
                                               {"ManyStart", 1},
                                               {"Adapter", std::string("usb:0403:6001:A1")},
                                               {"LiveServer", 1},
-                                              {"LivePort", 9000}};
+                                              {"LivePort", 9000},
+                                              {"Zeitkarte", 1},
+                                              {"ZeitkartePrinter", std::string("Bon 80 mm")}};
     // Values newer than the first files: a file without them is no fault.
     auto quiet = [](const std::string& n) {
-        return n == "Title" || n == "Adapter" || n == "LiveServer" || n == "LivePort";
+        return n == "Title" || n == "Adapter" || n == "LiveServer" || n == "LivePort" ||
+               n == "Zeitkarte" || n == "ZeitkartePrinter";
     };
     const SettingsContext two{{{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}}, 16};
     // What a store holds after writing `s`.
@@ -242,7 +245,7 @@ TEST(SettingsStore, OneBadValueCostsOnlyItself) {
         rows.push_back({name.c_str(), text ? V(7) : wrongType, K::WrongType});
     }
     for (const char* flag : {"Sound", "Klass", "KlassSort", "ColSpeed0", "ColSpeed1", "ColSpeed2",
-                             "ColSpeed3", "ManyStart", "LiveServer"})
+                             "ColSpeed3", "ManyStart", "LiveServer", "Zeitkarte"})
         rows.push_back({flag, huge, std::nullopt}); // any non-zero value is yes
     const std::pair<const char*, V> outOfRange[] = {{"Width", 100000},
                                                     {"Width", 791},

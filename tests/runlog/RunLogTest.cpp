@@ -205,11 +205,11 @@ TEST(RunLog, ProtocolPlacesAndClassSort) {
                    {"1", "A", "", "2", "", "", "", "", "7,000"},
                    {"", "leer", "", "1", "", "", "", "", "1,000"},
                    {"2", "B", "", "1", "", "", "", "", "6,000"},
-                   {"3", "C", "", "1", "", "", "", "", "-"},
+                   {"3", "C", "", "1", "", "", "-", "-", "-", "-", "-"}, // an accident
                    {"4", "D", "", "1", "", "", "", "", "5,000", "", "9"}});
     EXPECT_TRUE(HasPlaces(t)); // a loaded file's place
     FillPlaces(t);
-    const char* places[] = {"1", "", "2", "", "1"};
+    const char* places[] = {"1", "", "2", "-", "1"};
     for (int r = 1; r <= 5; ++r)
         EXPECT_EQ(t.Cell(10, r), places[r - 1]) << r;
     SortByClassAndTime(t);
@@ -218,6 +218,10 @@ TEST(RunLog, ProtocolPlacesAndClassSort) {
         EXPECT_EQ(t.Cell(0, r), order[r - 1]) << r;
     EXPECT_EQ(t.Cell(1, 5), "leer");
     EXPECT_EQ(t.Cell(0, 0), "Nr.");
+    // An accident mark alone is no place.
+    CellTable marked;
+    marked.ReplaceRows({{"Nr."}, {"5", "E", "", "1", "", "", "-", "-", "-", "-", "-"}});
+    EXPECT_FALSE(HasPlaces(marked));
 }
 
 } // namespace
