@@ -156,7 +156,7 @@ void Protocol::RemoveResults() {
 }
 
 bool Protocol::ClearProtocol() {
-    if (!dialogs_.askYesNo("Zeitenprotokoll  löschen?"))
+    if (!dialogs_.ask("Zeitenprotokoll  löschen?", Preset::Nein))
         return false;
     for (int r = 1; r < table_.RowCount(); ++r)
         for (int c = 4; c < table_.ColCount(); ++c)
@@ -218,7 +218,7 @@ void Protocol::SelectWholeRow(int row) {
 }
 
 bool Protocol::SelectCell(int col, int row) {
-    if (col <= 3) {
+    if (TabStop(col)) {
         mode_ = Mode::Edit;
         cursor_ = Cursor{col, row, false};
         clampCursor();
