@@ -37,13 +37,16 @@ TFDlgYesNo::TFDlgYesNo(const QString& applicationTitle, QWidget* parent) : QDial
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-bool TFDlgYesNo::ask(const QString& message) {
+bool TFDlgYesNo::ask(const QString& message, bool yesFocused) {
+    yesFocused_ = yesFocused;
+    OKBtn->setDefault(yesFocused);
+    CancelBtn->setDefault(!yesFocused);
     Label1->setText(message);
     return exec() == QDialog::Accepted;
 }
 
 void TFDlgYesNo::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    // Every showing starts on "Ja", whatever had the focus last time.
-    OKBtn->setFocus(Qt::OtherFocusReason);
+    // Every showing starts on the asked-for button, whatever had the focus last time.
+    (yesFocused_ ? OKBtn : CancelBtn)->setFocus(Qt::OtherFocusReason);
 }

@@ -62,6 +62,9 @@ public:
     void print(const std::string& page) override {
         PrintPageWithDialog(page, QApplication::activeWindow());
     }
+    std::string typeWithoutApplication(const std::string& path) override {
+        return DesktopTypeWithoutApplication(path);
+    }
 };
 
 } // namespace
@@ -223,7 +226,7 @@ void TFormMain::FormDestroy() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-    if (race_->anyClockRunning() && !dialogs_->askYesNo("Beenden?")) {
+    if (race_->anyClockRunning() && !dialogs_->ask("Beenden?", Preset::Nein)) {
         event->ignore();
         return;
     }
@@ -365,7 +368,9 @@ void TFormMain::Modus1Click() {
 }
 
 void TFormMain::bHelpClick() {
-    ShowHelpPage(paths_.helpPage(), *shell_, dialogs_);
+    ShowHelpPage(paths_.helpPage(), *shell_, dialogs_, [this](const std::string& text) {
+        statusBar()->showMessage(QString::fromStdString(text));
+    });
 }
 
 void TFormMain::bInfoClick() {

@@ -1,5 +1,7 @@
 #include "app/MainLayout.h"
 
+#include "platform/Rounding.h"
+
 #include <algorithm>
 
 namespace vk {
@@ -15,25 +17,52 @@ const std::vector<Placement>& RaceAreaPlacements() {
         {"bSTOP2", {486, 1, 98, 40}, Anchor::Right},
         {"bFehlStart2", {588, 1, 113, 40}, Anchor::Right},
         {"bAvaria2", {706, 0, 84, 40}, Anchor::Right},
-        {"FrameT1", {0, 48, 353, 143}, Anchor::Left},
-        {"FrameT2", {439, 48, 353, 143}, Anchor::Right},
-        {"ImageAmpel", {364, 66, 64, 64}, Anchor::Centre},
-        {"ImageLSstart", {385, 155, 22, 22}, Anchor::Centre},
-        {"bSTART", {354, 180, 84, 40}, Anchor::Stretch},
-        {"ImageTVAus", {228, 198, 90, 20}, Anchor::Left},
-        {"ImageTVEin", {228, 198, 90, 20}, Anchor::Left},
-        {"Panel4", {2, 221, 351, 43}, Anchor::Left},
-        {"cbKlass", {376, 232, 41, 22}, Anchor::Left},
-        {"PanelImit", {440, 198, 349, 62}, Anchor::Right},
+        {"FrameT1", {0, 48, 353, 143}, Anchor::Left, Band::Frame},
+        {"FrameT2", {439, 48, 353, 143}, Anchor::Right, Band::Frame},
+        {"ImageAmpel", {364, 66, 64, 64}, Anchor::Centre, Band::FrameMiddle},
+        {"ImageLSstart", {385, 155, 22, 22}, Anchor::Centre, Band::BelowFrames},
+        {"bSTART", {354, 180, 84, 40}, Anchor::Stretch, Band::BelowFrames},
+        {"ImageTVAus", {228, 198, 90, 20}, Anchor::Left, Band::BelowFrames},
+        {"ImageTVEin", {228, 198, 90, 20}, Anchor::Left, Band::BelowFrames},
+        {"Panel4", {2, 221, 351, 43}, Anchor::Left, Band::BelowFrames},
+        {"cbKlass", {376, 232, 41, 22}, Anchor::Left, Band::BelowFrames},
+        {"PanelImit", {440, 198, 349, 62}, Anchor::Right, Band::BelowFrames},
         // Below the visible height of the race area: the operator never sees it.
-        {"cbAutomatisch", {46, 420, 17, 17}, Anchor::Left},
+        {"cbAutomatisch", {46, 420, 17, 17}, Anchor::Left, Band::BelowFrames},
     };
     return items;
 }
 
-Rect PlaceInRaceArea(const Placement& p, int areaWidth) {
+namespace {
+constexpr int kFrameWidth = 353, kFrameHeight = 143;
+
+int Scaled(int v, double scale) {
+    return RoundHalfEven(v * scale);
+}
+} // namespace
+
+double RaceAreaScale(int windowWidth, int windowHeight) {
+    const double k = std::min(static_cast<double>(windowWidth) / kWindowDesignWidth,
+                              static_cast<double>(windowHeight) / kWindowDesignHeight);
+    return std::max(1.0, k);
+}
+
+int RaceAreaHeight(double scale) {
+    return kRaceAreaDesignHeight + Scaled(kFrameHeight, scale) - kFrameHeight;
+}
+
+Rect PlaceInRaceArea(const Placement& p, int areaWidth, double scale) {
     const int dx = areaWidth - kRaceAreaDesignWidth;
+    const int frameWidth = Scaled(kFrameWidth, scale);
+    const int grown = Scaled(kFrameHeight, scale) - kFrameHeight;
     Rect r = p.design;
+    if (p.band == Band::Frame) {
+        // Frames scale in place: lane 1 at the left edge, lane 2 at the right edge.
+        r.width = frameWidth;
+        r.height = Scaled(p.design.height, scale);
+        r.left = p.anchor == Anchor::Right ? areaWidth - frameWidth : p.design.left;
+        return r;
+    }
     switch (p.anchor) {
     case Anchor::Left:
         break;
@@ -41,12 +70,19 @@ Rect PlaceInRaceArea(const Placement& p, int areaWidth) {
         r.left += dx;
         break;
     case Anchor::Stretch:
-        r.width += dx;
+        // The room between the frames, one pixel apart from each, as designed.
+        r.left = frameWidth + (p.design.left - kFrameWidth);
+        r.width = areaWidth - frameWidth - r.left -
+                  (kRaceAreaDesignWidth - kFrameWidth - p.design.left - p.design.width);
         break;
     case Anchor::Centre:
         r.left += dx / 2;
         break;
     }
+    if (p.band == Band::BelowFrames)
+        r.top += grown;
+    else if (p.band == Band::FrameMiddle)
+        r.top += grown / 2;
     return r;
 }
 

@@ -64,7 +64,8 @@ void ProtocolBinder::writeBackup() {
 bool ProtocolBinder::mayClose(Dialogs& dialogs) {
     if (!backup_->failing() || backup_->WriteNow())
         return true;
-    return dialogs.askYesNo("Die Sicherung konnte nicht geschrieben werden. Trotzdem beenden?");
+    return dialogs.ask("Die Sicherung konnte nicht geschrieben werden. Trotzdem beenden?",
+                       Preset::Nein);
 }
 
 } // namespace vk

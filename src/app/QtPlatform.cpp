@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QMimeDatabase>
+#include <QProcess>
 #include <QSoundEffect>
 #include <QTimer>
 #include <QUrl>
@@ -119,11 +121,16 @@ void QtDialogs::setParentWidget(QWidget* parent) {
 }
 
 bool QtDialogs::askYesNo(const std::string& message) {
+    return ask(message, Preset::Ja);
+}
+
+bool QtDialogs::ask(const std::string& message, Preset preset) {
     const QString text = QString::fromStdString(message);
+    const bool yes = preset == Preset::Ja;
     if (yesNo_)
-        return yesNo_->ask(text);
+        return yesNo_->ask(text, yes);
     TFDlgYesNo dialog(title_, parent_);
-    return dialog.ask(text);
+    return dialog.ask(text, yes);
 }
 
 void QtDialogs::errorReport(const std::string& message) {
@@ -134,11 +141,30 @@ void QtDialogs::information(const std::string& message) {
     QMessageBox::information(parent_, title_, QString::fromStdString(message));
 }
 
-bool ShowHelpPage(const std::string& path, Shell& shell, Dialogs* report) {
-    const bool ok = QFileInfo(QString::fromStdString(path)).isFile() && shell.open(path);
-    if (!ok && report)
+bool ShowHelpPage(const std::string& path, Shell& shell, Dialogs* report,
+                  const std::function<void(const std::string&)>& status) {
+    HandOver h;
+    if (QFileInfo(QString::fromStdString(path)).isFile())
+        h = OpenWithDesktop(shell, "Hilfe", path);
+    if (!h.status.empty() && status)
+        status(h.status);
+    if (h.status.empty() && report)
         report->errorReport("Die Hilfedatei kann nicht geöffnet werden: " + path);
-    return ok;
+    return h.opened;
+}
+
+std::string DesktopTypeWithoutApplication(const std::string& path) {
+    const QString type = QMimeDatabase().mimeTypeForFile(QString::fromStdString(path)).name();
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("default"), type});
+    // A desktop that cannot answer is trusted to open the file.
+    if (!query.waitForFinished(3000) || query.exitStatus() != QProcess::NormalExit ||
+        query.exitCode() != 0) {
+        query.kill();
+        return {};
+    }
+    return query.readAllStandardOutput().trimmed().isEmpty() ? type.toStdString() : std::string();
 }
 
 QString InfoText(const QString& applicationTitle) {

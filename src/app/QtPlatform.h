@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -52,6 +53,7 @@ public:
     void setParentWidget(QWidget* parent);
 
     bool askYesNo(const std::string& message) override;
+    bool ask(const std::string& message, Preset preset) override;
     void errorReport(const std::string& message) override;
     void information(const std::string& message) override;
 
@@ -62,9 +64,15 @@ private:
 };
 
 // Hands the help page to the desktop. A missing page, or one no program would open, is
-// reported through `report` (when given) with the path, like a help viewer would.
+// reported through `report` (when given) with the path, like a help viewer would; `status`
+// gets the line that says where the page went, or that the desktop has no program for it.
 // Returns whether the page was handed over.
-bool ShowHelpPage(const std::string& path, Shell& shell, Dialogs* report);
+bool ShowHelpPage(const std::string& path, Shell& shell, Dialogs* report,
+                  const std::function<void(const std::string&)>& status = {});
+
+// The MIME type of a file when `xdg-mime query default` names no application for it; empty
+// when one is set or xdg-mime cannot tell.
+std::string DesktopTypeWithoutApplication(const std::string& path);
 
 // The notice bInfoClick shows (German).
 QString InfoText(const QString& applicationTitle);

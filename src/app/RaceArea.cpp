@@ -179,7 +179,7 @@ void buildImitationPanel(TFormMain& w) {
 void BuildRaceArea(TFormMain& w) {
     w.PanelLeft = new QWidget(&w);
     w.PanelLeft->setObjectName("PanelLeft");
-    w.PanelLeft->setFixedHeight(265);
+    w.PanelLeft->setFixedHeight(kRaceAreaDesignHeight);
     w.PanelLeft->setFont(arialBold(19));
 
     RaceControl& rc = w.race();
@@ -206,6 +206,11 @@ void BuildRaceArea(TFormMain& w) {
 
 void PlaceRaceArea(TFormMain& w) {
     const int areaWidth = w.PanelLeft->width();
+    // Above the design size the frames grow with the window; the buttons keep their size.
+    const double k = RaceAreaScale(w.width(), w.height());
+    w.PanelLeft->setFixedHeight(RaceAreaHeight(k));
+    w.FrameT1->setScale(k);
+    w.FrameT2->setScale(k);
     for (const Placement& p : RaceAreaPlacements()) {
         QWidget* widget = p.name == "Panel4"
                               ? w.protocolPanel().toolBar()
@@ -213,7 +218,7 @@ void PlaceRaceArea(TFormMain& w) {
                                                                  Qt::FindDirectChildrenOnly);
         if (!widget)
             continue;
-        const Rect r = PlaceInRaceArea(p, areaWidth);
+        const Rect r = PlaceInRaceArea(p, areaWidth, k);
         widget->setGeometry(r.left, r.top, r.width, r.height);
     }
 }

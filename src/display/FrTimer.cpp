@@ -1,5 +1,6 @@
 #include "display/FrTimer.h"
 
+#include "display/MonitorLayout.h"
 #include "display/QtColors.h"
 #include "display/Udigit.h"
 
@@ -9,8 +10,6 @@
 namespace vk {
 
 namespace {
-constexpr int kDigitTop = 43;
-constexpr int kDigitLeft[6] = {8, 58, 108, 182, 232, 282};
 
 QSpinBox* numberEdit(QWidget* parent, const char* name, const char* textColor) {
     auto* e = new QSpinBox(parent);
@@ -35,7 +34,6 @@ QSpinBox* numberEdit(QWidget* parent, const char* name, const char* textColor) {
 TFrame1::TFrame1(LaneTimer& lane, QWidget* parent) : QFrame(parent), lane_(lane) {
     setObjectName(lane.lane() == 1 ? "FrameT1" : "FrameT2");
     setProperty("tag", lane.lane());
-    setFixedSize(353, 143);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::black);
@@ -47,32 +45,25 @@ TFrame1::TFrame1(LaneTimer& lane, QWidget* parent) : QFrame(parent), lane_(lane)
 
     Panel6 = new QWidget(this);
     Panel6->setObjectName("Panel6");
-    Panel6->setGeometry(0, 0, 353, 36);
     Label1 = new QLabel(QStringLiteral("Start-Nr.:"), Panel6);
     Label1->setObjectName("Label1");
     Label1->setFont(labelFont);
     Label1->setStyleSheet(QStringLiteral("color: #00ff00;"));
-    Label1->setGeometry(6, 4, 100, 28);
     editStartN1 = numberEdit(Panel6, "editStartN1", "#00ff00");
-    editStartN1->setFont(labelFont);
-    editStartN1->move(104, 4);
     Label2 = new QLabel(QStringLiteral("Bereit:"), Panel6);
     Label2->setObjectName("Label2");
     Label2->setFont(labelFont);
     Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label2->setStyleSheet(QStringLiteral("color: #ff0000;"));
-    Label2->setGeometry(180, 4, 92, 28);
     editStartN2 = numberEdit(Panel6, "editStartN2", "#ff0000");
+    editStartN1->setFont(labelFont);
     editStartN2->setFont(labelFont);
-    editStartN2->move(277, 4);
 
     for (int i = 0; i < 6; ++i) {
         auto* d = new TDigit(this);
         d->setObjectName(QStringLiteral("Digit%1").arg(i + 4));
-        d->setGeometry(kDigitLeft[i], kDigitTop, 48, 89);
         d->setColor(0x000000);
         d->setColorOff(0x000000);
-        d->setThickness(5);
         d->setSeparation(1);
         Digit[static_cast<size_t>(i)] = d;
     }
@@ -81,11 +72,10 @@ TFrame1::TFrame1(LaneTimer& lane, QWidget* parent) : QFrame(parent), lane_(lane)
     QFont secFont(QStringLiteral("Times New Roman"));
     secFont.setStyleHint(QFont::Serif);
     secFont.setBold(true);
-    secFont.setPixelSize(64);
     LabSec->setFont(secFont);
     LabSec->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
     LabSec->setAttribute(Qt::WA_TranslucentBackground);
-    LabSec->setGeometry(156, kDigitTop + 20, 26, 80);
+    setScale(1);
 
     LabWarning = new QLabel(this);
     LabWarning->setObjectName("LabWarning");
@@ -100,6 +90,40 @@ TFrame1::TFrame1(LaneTimer& lane, QWidget* parent) : QFrame(parent), lane_(lane)
     connect(editStartN1, &QSpinBox::valueChanged, this, [this](int v) { lane_.setStartNumber(v); });
     connect(editStartN2, &QSpinBox::valueChanged, this, [this](int v) { lane_.setNextNumber(v); });
     render();
+}
+
+void TFrame1::setScale(double k) {
+    if (k == scale_)
+        return;
+    scale_ = k;
+    const LaneFrameLayout l = ScaleLaneFrame(k);
+    const auto place = [](QWidget* w, const BoundsRect& r) {
+        w->setGeometry(r.left, r.top, r.width(), r.height());
+    };
+    const auto fontOf = [](QWidget* w, int pixels) {
+        QFont f = w->font();
+        f.setPixelSize(pixels);
+        w->setFont(f);
+    };
+    setFixedSize(l.width, l.height);
+    place(Panel6, l.panel6);
+    place(Label1, l.label1);
+    place(Label2, l.label2);
+    for (QSpinBox* e : {editStartN1, editStartN2}) {
+        const BoundsRect& r = e == editStartN1 ? l.edit1 : l.edit2;
+        e->setFixedSize(r.width(), r.height());
+        e->move(r.left, r.top);
+    }
+    for (QWidget* w : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label2),
+                       static_cast<QWidget*>(editStartN1), static_cast<QWidget*>(editStartN2)})
+        fontOf(w, l.labelFontPixels);
+    for (size_t i = 0; i < 6; ++i) {
+        // The size first: the thickness is tested against it.
+        place(Digit[i], l.digits[i]);
+        Digit[i]->setThickness(l.thickness);
+    }
+    place(LabSec, l.comma);
+    fontOf(LabSec, l.commaFontPixels);
 }
 
 void TFrame1::render() {

@@ -23,6 +23,9 @@ public:
     LaneTimer& lane() { return lane_; }
     // Brings every control up to the lane's state.
     void render();
+    // Sizes the frame and its controls at `k` times the design (353 x 143 at 1).
+    void setScale(double k);
+    double scale() const { return scale_; }
 
     std::array<TDigit*, 6> Digit{};
     QLabel* LabSec = nullptr;
@@ -41,6 +44,7 @@ private:
 
     LaneTimer& lane_;
     Color labSecShown_ = clNone;
+    double scale_ = 0;
 };
 
 } // namespace vk

@@ -96,6 +96,25 @@ LaneFrameGeometry DesignLaneFrame() {
     return g;
 }
 
+LaneFrameLayout ScaleLaneFrame(double k) {
+    const LaneFrameGeometry d = DesignLaneFrame();
+    LaneFrameLayout l;
+    l.width = RoundHalfEven(k * d.width);
+    l.height = RoundHalfEven(k * 143);
+    l.panel6 = ScaleRect({0, 0, d.width, 36}, k);
+    l.label1 = ScaleRect({6, 4, 106, 32}, k);
+    l.edit1 = ScaleRect({104, 4, 174, 32}, k);
+    l.label2 = ScaleRect({180, 4, 272, 32}, k);
+    l.edit2 = ScaleRect({277, 4, 347, 32}, k);
+    for (size_t i = 0; i < 6; ++i)
+        l.digits[i] = ScaleRect(d.digits[i], k);
+    l.thickness = RoundHalfEven(k * d.thickness[0]);
+    l.comma = ScaleRect(d.comma, k);
+    l.labelFontPixels = RoundHalfEven(k * 19);
+    l.commaFontPixels = RoundHalfEven(k * 64);
+    return l;
+}
+
 bool RowsApart(const AudienceLayout& l, int clientHeight, int gap) {
     int previousBottom = l.title.bottom;
     for (const AudienceLane& a : l.lanes) {

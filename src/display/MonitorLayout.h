@@ -33,6 +33,19 @@ struct LaneFrameGeometry {
 // a 64-pixel serif face, the frame's text 19 pixels.
 LaneFrameGeometry DesignLaneFrame();
 
+// The lane frame's own controls at a scale: the race area grows them with the window.
+struct LaneFrameLayout {
+    int width = 0, height = 0;
+    BoundsRect panel6, label1, edit1, label2, edit2; // the start-number strip
+    std::array<BoundsRect, 6> digits{};
+    int thickness = 0;
+    BoundsRect comma;
+    int labelFontPixels = 0, commaFontPixels = 0;
+};
+// Every design rectangle through ScaleRect, thickness and font sizes rounded; scale 1 is the
+// design.
+LaneFrameLayout ScaleLaneFrame(double k);
+
 struct AudienceLane {
     std::array<BoundsRect, 6> digits{};
     std::array<int, 6> thickness{};

@@ -39,6 +39,13 @@ void TDigit::requestRepaint() {
     }
     if (!changed)
         return; // nothing looks different
+    // Qt drops the updates of a hidden digit and paints it whole when it is shown; the bars
+    // that changed meanwhile say nothing about what the screen holds then.
+    if (!isVisible()) {
+        pendingSegments_ = 0;
+        pendingArea_ = QRect();
+        return;
+    }
     // A running clock changes a few bars of one or two digits at a time; on a big screen a
     // whole digit is hundreds of thousands of pixels.
     const auto polygons = model_.polygons();
@@ -114,8 +121,11 @@ void TDigit::paintEvent(QPaintEvent* event) {
     // Segments never overlap and each is drawn whole with its outline, so when only the
     // changed segments' area is to be painted, drawing those segments is enough: the rest
     // of the backing store already shows the digit.
+    // A paint of the whole digit (its first showing, an expose, a grab) lands on pixels of
+    // unknown content and always draws everything.
     unsigned only = 0;
-    if (pendingSegments_ && pendingArea_.contains(region.boundingRect()))
+    if (pendingSegments_ && region.boundingRect() != rect() &&
+        pendingArea_.contains(region.boundingRect()))
         only = pendingSegments_;
     pendingSegments_ = 0;
     pendingArea_ = QRect();

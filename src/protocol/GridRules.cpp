@@ -73,6 +73,22 @@ GridCell ClampToDataCell(int col, int row, int colCount, int rowCount) {
     return c;
 }
 
+GridCell NextTabCell(GridCell from, bool forward, int colCount, int rowCount,
+                     const std::function<bool(int col)>& stop) {
+    const int dataRows = rowCount - 1;
+    if (colCount <= 0 || dataRows <= 0)
+        return from;
+    // Cells numbered in reading order over the data rows.
+    const int cells = colCount * dataRows;
+    const int at = (from.row - 1) * colCount + from.col;
+    for (int step = 1; step < cells; ++step) {
+        const int i = ((at + (forward ? step : -step)) % cells + cells) % cells;
+        if (!stop || stop(i % colCount))
+            return {i % colCount, i / colCount + 1};
+    }
+    return from;
+}
+
 int ScrollTopRow(int row, int rowCount, int visibleRows) {
     const int lastPageTop = std::max(1, rowCount - std::max(visibleRows, 1));
     return std::clamp(row - 1, 1, lastPageTop);

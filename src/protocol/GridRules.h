@@ -60,6 +60,11 @@ struct GridCell {
 };
 // GoToCell's target: col within 0..colCount-1, row within the data rows 1..rowCount-1.
 GridCell ClampToDataCell(int col, int row, int colCount, int rowCount);
+// The cell Tab (forward) or Shift+Tab goes to, as in a spreadsheet: the next cell in
+// reading order that `stop` accepts, wrapping to the next or previous data row and from the
+// last row to the first; the cell itself when no other is accepted. Row 0 is never visited.
+GridCell NextTabCell(GridCell from, bool forward, int colCount, int rowCount,
+                     const std::function<bool(int col)>& stop);
 // First visible row when scrolling to `row`: the row above it, at least 1 and no further down
 // than the top row of the last page (`visibleRows` data rows fit on a page).
 int ScrollTopRow(int row, int rowCount, int visibleRows);

@@ -166,7 +166,7 @@ void Protocol::DeleteRow() {
 }
 
 bool Protocol::RemoveResults() {
-    if (!dialogs_.askYesNo("Alle Ergebnisse entfernen?"))
+    if (!dialogs_.ask("Alle Ergebnisse entfernen?", Preset::Nein))
         return false;
     const std::string copy = KeepReplacedProtocol();
     for (int r = 1; r < table_.RowCount(); ++r)
@@ -179,7 +179,7 @@ bool Protocol::RemoveResults() {
 
 bool Protocol::ClearProtocol() {
     // Asked again after the question: a race may have started while it was open.
-    if (RefusedWhileTimed("Löschen") || !dialogs_.askYesNo("Zeitenprotokoll  löschen?") ||
+    if (RefusedWhileTimed("Löschen") || !dialogs_.ask("Zeitenprotokoll  löschen?", Preset::Nein) ||
         RefusedWhileTimed("Löschen"))
         return false;
     for (int r = 1; r < table_.RowCount(); ++r)
@@ -242,7 +242,7 @@ void Protocol::SelectWholeRow(int row) {
 }
 
 bool Protocol::SelectCell(int col, int row) {
-    if (col <= 3) {
+    if (TabStop(col)) {
         mode_ = Mode::Edit;
         cursor_ = Cursor{col, row, false};
         clampCursor();

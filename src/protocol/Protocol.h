@@ -98,6 +98,8 @@ public:
     // SelectCell: columns 0..3 enter EditMode and may be selected; later columns enter
     // BrowseMode, select the whole row and refuse the cell.
     bool SelectCell(int col, int row);
+    // The operator's columns, where Tab stops; the results are skipped.
+    static bool TabStop(int col) { return col <= 3; }
     // KeyPress: whether a typed character reaches the cell (column 0 takes only digits and
     // Backspace). `ch` is the UTF-8 text of the key.
     bool AcceptKey(const std::string& ch) const;

@@ -68,6 +68,7 @@ ProtocolPanel::ProtocolPanel(Protocol& protocol, FileChooser* chooser, QWidget* 
     grid_->onSelectCell = [this](int col, int row, bool& can) {
         can = protocol_.SelectCell(col, row);
     };
+    grid_->onTabStop = [](int col) { return Protocol::TabStop(col); };
     grid_->onCurrentChanged = [this](int col, int row) {
         if (!syncing_)
             protocol_.SetCurrentCell(col, row);

@@ -107,9 +107,13 @@ ProtocolPublisher::ProtocolPublisher(Protocol& protocol, Dialogs& dialogs, Shell
     : clock([] { return std::chrono::system_clock::now(); }), protocol_(protocol),
       dialogs_(dialogs), shell_(shell), places_(std::move(places)) {}
 
-// The file is written either way; without an application for it the operator learns where.
-void ProtocolPublisher::openOrSay(const std::string& file) {
-    if (!shell_.open(file))
+// The file is written either way; the status bar says where it went, and without an
+// application for it the operator learns where it lies.
+void ProtocolPublisher::openOrSay(const std::string& what, const std::string& file) {
+    const HandOver h = OpenWithDesktop(shell_, what, file);
+    if (!h.status.empty())
+        protocol_.statusText(h.status);
+    else
         dialogs_.errorReport("Kein Programm zum Öffnen gefunden. Die Datei liegt hier: " + file);
 }
 
@@ -128,7 +132,7 @@ void ProtocolPublisher::sbInetClick(int tag) {
     if (!WriteProtocolPage(page))
         return;
     if (tag == 0)
-        openOrSay(page);
+        openOrSay("Seite", page);
     else if (tag == 1)
         shell_.print(page);
 }
@@ -150,7 +154,7 @@ bool ProtocolPublisher::ExportExcel(const std::string& path) {
         return false;
     }
     if (path.empty())
-        openOrSay(target);
+        openOrSay("Tabelle", target);
     else
         protocol_.statusText("Gespeichert: " + target);
     return true;

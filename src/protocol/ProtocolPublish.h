@@ -66,7 +66,7 @@ public:
 
 private:
     std::string race() const { return raceTitle ? raceTitle() : std::string(); }
-    void openOrSay(const std::string& file);
+    void openOrSay(const std::string& what, const std::string& file);
 
     Protocol& protocol_;
     Dialogs& dialogs_;

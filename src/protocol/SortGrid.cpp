@@ -34,6 +34,10 @@ TSortGrid::TSortGrid(CellTable& table, QWidget* parent) : QTableView(parent), ta
     auto* list = new ComboList(this);
     list->onTake = [this] { commitCombo(); };
     list->onCancel = [this] { cancelCombo(); };
+    list->onTab = [this](bool next) {
+        commitCombo();
+        tabTo(next);
+    };
     combo_ = list;
     combo_->setObjectName(QStringLiteral("SortGridComboList"));
     combo_->setFocusPolicy(Qt::StrongFocus);
@@ -539,12 +543,38 @@ void TSortGrid::currentChanged(const QModelIndex& current, const QModelIndex& pr
 }
 
 QModelIndex TSortGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
-    const QModelIndex target = QTableView::moveCursor(action, modifiers);
+    QModelIndex target;
+    if ((action == MoveNext || action == MovePrevious) && !detached()) {
+        const GridCell c = NextTabCell(
+            {Col(), Row()}, action == MoveNext, table_->ColCount(), table_->RowCount(),
+            [this](int col) { return !isColumnHidden(col) && (!onTabStop || onTabStop(col)); });
+        target = indexOf(c.col, c.row);
+    } else {
+        target = QTableView::moveCursor(action, modifiers);
+    }
     if (!target.isValid() || target == currentIndex() || detached())
         return target;
     if (!askSelect(target.column(), target.row() + 1))
         return currentIndex();
     return target;
+}
+
+bool TSortGrid::event(QEvent* event) {
+    bool forward = true;
+    if (IsTabKey(event, forward) && !detached() && model_ && model_->rowCount() > 0) {
+        tabTo(forward);
+        return true;
+    }
+    return QTableView::event(event);
+}
+
+void TSortGrid::tabTo(bool next) {
+    const QModelIndex target = moveCursor(next ? MoveNext : MovePrevious, Qt::NoModifier);
+    if (target.isValid() && target != currentIndex())
+        setCurrentCell(target.column(), target.row() + 1);
+    // Arriving opens the cell, so what is typed next goes into it.
+    if (editing_ && currentIndex().isValid())
+        edit(currentIndex(), AllEditTriggers, nullptr);
 }
 
 bool TSortGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {

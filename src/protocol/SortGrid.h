@@ -86,6 +86,9 @@ public:
 
     std::function<void(int col, int row, int state, CellFormat& format)> onGetCellFormat;
     std::function<void(int col, int row, bool& canSelect)> onSelectCell;
+    // Whether Tab stops in a column (every shown column when unset). Asked without side
+    // effects; the cell Tab reaches is then offered to onSelectCell.
+    std::function<bool(int col)> onTabStop;
     // The current cell moved (any cause).
     std::function<void(int col, int row)> onCurrentChanged;
     // A typed character (UTF-8; "\b" for Backspace); clear it to discard the key.
@@ -129,6 +132,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    bool event(QEvent* event) override;
     void keyboardSearch(const QString&) override {}
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
@@ -136,6 +140,8 @@ protected:
 private:
     friend class SortGridHeader;
     bool askSelect(int col, int row);
+    // Tab never leaves the grid: it walks the cells and wraps the rows, as a spreadsheet.
+    void tabTo(bool next);
     void commitCombo();
     void cancelCombo();
     void toggleCheck(int col, int row);
@@ -143,7 +149,7 @@ private:
     QModelIndex indexOf(int col, int row) const;
 
     CellTable* table_;
-    CellTableModel* model_;
+    CellTableModel* model_ = nullptr;
     SortGridHeader* header_;
     SortGridDelegate* delegate_;
     QPointer<QListWidget> combo_;

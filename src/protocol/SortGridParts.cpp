@@ -310,6 +310,26 @@ void ComboList::mouseReleaseEvent(QMouseEvent* e) {
         onTake();
 }
 
+bool IsTabKey(QEvent* e, bool& forward) {
+    if (e->type() != QEvent::KeyPress)
+        return false;
+    const auto* k = static_cast<QKeyEvent*>(e);
+    if (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return false;
+    forward = k->key() == Qt::Key_Tab && !(k->modifiers() & Qt::ShiftModifier);
+    return k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab;
+}
+
+bool ComboList::event(QEvent* e) {
+    // Only the keys: hiding the focused list also asks for the next focus.
+    bool forward = true;
+    if (onTab && IsTabKey(e, forward)) {
+        onTab(forward);
+        return true;
+    }
+    return QListWidget::event(e);
+}
+
 void ComboList::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Escape) {
         if (onCancel)

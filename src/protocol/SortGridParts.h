@@ -100,12 +100,18 @@ private:
 
 // The shared drop-down list. It reports through callbacks from its own handlers (not an event
 // filter), so nothing runs while it is being destroyed.
+// Tab (forward) or Shift+Tab without Ctrl or Alt, the keys that walk a grid's cells.
+bool IsTabKey(QEvent* e, bool& forward);
+
 class ComboList final : public QListWidget {
 public:
     using QListWidget::QListWidget;
     std::function<void()> onTake, onCancel;
+    // Tab or Shift+Tab in the open list: the grid takes the entry and moves on.
+    std::function<void(bool next)> onTab;
 
 protected:
+    bool event(QEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;

@@ -5,6 +5,7 @@
 #include "app/TestPlatform.h"
 #include "display/FMonitor2.h"
 #include "display/FrTimer.h"
+#include "display/QtColors.h"
 #include "display/Udigit.h"
 
 #include <QDir>
@@ -140,6 +141,48 @@ private slots:
         QCOMPARE(labels(m),
                  (QStringList{QStringLiteral(" Start-Nr.:9"), QStringLiteral("Bereit: 11 "),
                               QStringLiteral(" Start-Nr.:4"), QStringLiteral("Bereit: 6 ")}));
+    }
+
+    // A race while the window is hidden, then Ctrl+M: every bar on the screen shows what the
+    // lane frames show, as the window system got it. A digit that changed on all four sides
+    // while hidden but kept one lit bar (0, 1, 2, 0 leaves the upper right bar alone) must
+    // still draw that bar at its first showing.
+    void firstShowingAfterARaceDrawsEveryBar() {
+        TFormMain& w = start();
+        TFormMonitor2& m = monitor(); // laid out for the operator's screen, and shown there
+        key(&w, Qt::Key_F5);
+        QTest::qWait(300);
+        key(&w, Qt::Key_F8);
+        key(&w, Qt::Key_F9);
+        key(&w, Qt::Key_F7);
+        for (int ms : {1, 2, 0}) {
+            w.race().FrameT1.ShowTime(0, ms);
+            w.race().FrameT2.ShowTime(0, ms * 10);
+        }
+        key(&w, Qt::Key_M, Qt::ControlModifier);
+        QVERIFY(QTest::qWaitForWindowExposed(&m));
+        QTest::qWait(50);
+        const QImage shot = m.screen()->grabWindow(m.winId()).toImage();
+        QCOMPARE(shot.size(), m.size());
+        for (const auto& [frame, shown] :
+             {std::pair{w.FrameT1, m.Digit}, std::pair{w.FrameT2, m.Digita}})
+            for (size_t i = 0; i < 6; ++i) {
+                const TDigit* d = shown[i];
+                const auto polygons = d->model().polygons();
+                for (int s = 0; s < kDigitSegmentCount; ++s) {
+                    QPoint c;
+                    for (const DigitPoint& pt : polygons[size_t(s)])
+                        c += QPoint(pt.x, pt.y);
+                    c /= int(polygons[size_t(s)].size());
+                    const bool lit = frame->Digit[i]->model().segmentLit(s);
+                    const QColor want = ToQColor(lit ? d->colorOn() : d->colorOff());
+                    QVERIFY2(shot.pixelColor(d->mapTo(&m, c)) == want,
+                             qPrintable(QStringLiteral("%1 digit %2 bar %3")
+                                            .arg(frame->objectName())
+                                            .arg(i)
+                                            .arg(s)));
+                }
+            }
     }
 
     void importedSheetRerunsTheShowSteps() {

@@ -5,12 +5,16 @@
 namespace vk {
 
 namespace {
-Rect at(const std::string& name, int width) {
+Rect at(const std::string& name, int width, double scale = 1) {
     for (const auto& p : RaceAreaPlacements())
         if (p.name == name)
-            return PlaceInRaceArea(p, width);
+            return PlaceInRaceArea(p, width, scale);
     ADD_FAILURE() << name;
     return {};
+}
+bool overlap(const Rect& a, const Rect& b) {
+    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+           b.top < a.top + a.height;
 }
 } // namespace
 
@@ -33,6 +37,54 @@ TEST(RaceAreaLayout, WideningMovesLaneTwoAndStretchesTheCentreButtons) {
     // The right edge keeps its distance: lane 2's frame ends at the area's edge.
     const Rect f2 = at("FrameT2", w);
     EXPECT_EQ(f2.left + f2.width, w);
+}
+
+TEST(RaceAreaLayout, ScalesOnlyAboveTheDesignSizeAndByTheTighterSide) {
+    const struct {
+        int w, h;
+        double k;
+    } cases[] = {
+        {800, 561, 1},  {640, 480, 1}, {1600, 561, 1}, {800, 900, 1}, {1920, 1080, 1080.0 / 561},
+        {1600, 1200, 2}};
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(RaceAreaScale(c.w, c.h), c.k) << c.w << "x" << c.h;
+    EXPECT_EQ(RaceAreaHeight(1), 265);
+}
+
+TEST(RaceAreaLayout, MaximisedOnFullHdTheFramesGrowAndTheButtonsKeepTheirSize) {
+    const int W = 1920;
+    const double k = RaceAreaScale(W, 1080);
+    const int grown = 275 - 143;
+    EXPECT_EQ(RaceAreaHeight(k), 265 + grown);
+    EXPECT_EQ(at("FrameT1", W, k), (Rect{0, 48, 680, 275}));
+    EXPECT_EQ(at("FrameT2", W, k), (Rect{W - 680, 48, 680, 275}));
+    // START and RESET fill the room between the frames, one pixel from each.
+    EXPECT_EQ(at("bSTART", W, k), (Rect{681, 180 + grown, W - 2 * 680 - 2, 40}));
+    EXPECT_EQ(at("bRESET", W, k), (Rect{681, 0, W - 2 * 680 - 2, 40}));
+    EXPECT_EQ(at("Panel4", W, k), (Rect{2, 221 + grown, 351, 43}));
+    for (const auto& p : RaceAreaPlacements()) {
+        const Rect r = PlaceInRaceArea(p, W, k);
+        if (p.band != Band::Frame && p.anchor != Anchor::Stretch) {
+            EXPECT_EQ(std::pair(r.width, r.height), std::pair(p.design.width, p.design.height))
+                << p.name;
+        }
+    }
+}
+
+TEST(RaceAreaLayout, NoControlsOverlapAtTheDesignSizeOrGrown) {
+    for (const auto& [W, H] : {std::pair{800, 561}, {1200, 561}, {1920, 1080}, {1280, 1024}}) {
+        const double k = RaceAreaScale(W, H);
+        const auto& items = RaceAreaPlacements();
+        for (size_t i = 0; i < items.size(); ++i)
+            for (size_t j = i + 1; j < items.size(); ++j) {
+                // The two TV switches share a place; only one is ever shown.
+                if (items[i].name.starts_with("ImageTV") && items[j].name.starts_with("ImageTV"))
+                    continue;
+                EXPECT_FALSE(
+                    overlap(PlaceInRaceArea(items[i], W, k), PlaceInRaceArea(items[j], W, k)))
+                    << W << "x" << H << ": " << items[i].name << " / " << items[j].name;
+            }
+    }
 }
 
 } // namespace vk

@@ -11,6 +11,7 @@
 #include "display/FrTimer.h"
 #include "display/LbSpeedButton.h"
 #include "display/Pictures.h"
+#include "display/Udigit.h"
 #include "protocol/GridRules.h"
 #include "protocol/ProtocolPanel.h"
 #include "protocol/SortGrid.h"
@@ -62,7 +63,7 @@ private slots:
     void controlsFollowTheWindowWidth_data() {
         QTest::addColumn<QSize>("size");
         QTest::newRow("design 800 x 561") << QSize(800, 561);
-        QTest::newRow("wide 1200 x 700") << QSize(1200, 700);
+        QTest::newRow("wide 1200 x 561") << QSize(1200, 561);
     }
     void controlsFollowTheWindowWidth() {
         QFETCH(QSize, size);
@@ -103,6 +104,58 @@ private slots:
                 sum += g->columnWidth(c);
         QCOMPARE(sum, g->viewport()->width());
         QCOMPARE(w.statusBar()->height(), 19);
+    }
+
+    // Maximised on a 1920 x 1080 screen: the frames and digits grow with the window, the
+    // buttons keep their size, the names take the grid's width and the title fits an event.
+    void maximisedOnFullHd() {
+        TFormMain& w = start();
+        QScreen* tv = QGuiApplication::screens().value(1);
+        QVERIFY(tv && tv->size() == QSize(1920, 1080));
+        w.windowHandle()->setScreen(tv);
+        w.showMaximized();
+        // Maximised within the screen (the window system keeps a frame).
+        QTRY_VERIFY(w.width() > 1900 && w.height() > 1060);
+        const int W = w.width();
+        QTRY_COMPARE(w.PanelLeft->width(), W);
+        const double k = RaceAreaScale(W, w.height());
+        QVERIFY(k > 1.8);
+        QCOMPARE(w.PanelLeft->height(), RaceAreaHeight(k));
+        for (const Placement& p : RaceAreaPlacements()) {
+            const QWidget* c =
+                p.name == "Panel4"
+                    ? w.protocolPanel().toolBar()
+                    : w.PanelLeft->findChild<QWidget*>(QString::fromStdString(p.name));
+            QCOMPARE(c->geometry(), rect(PlaceInRaceArea(p, W, k)));
+        }
+        QCOMPARE(w.bSTOP1->size(), QSize(98, 40));
+        for (const TFrame1* f : {w.FrameT1, w.FrameT2}) {
+            QCOMPARE(f->Digit[0]->size(), QSize(qRound(48 * k), qRound(89 * k)));
+            QCOMPARE(f->Digit[0]->thickness(), qRound(5 * k));
+            QVERIFY(f->editStartN1->geometry().right() < f->Label2->x());
+        }
+        const QString event = QStringLiteral("Vereinsmeisterschaft Herbst 2026 – Finale");
+        w.eTitle->setText(event);
+        QVERIFY(w.eTitle->width() > w.eTitle->fontMetrics().horizontalAdvance(event) + 12);
+        // Name and first name share the grid's extra width two to one.
+        const TSortGrid* g = w.protocolPanel().grid();
+        const int names = g->colWidth(1) + g->colWidth(2);
+        QVERIFY(names > W - 600);
+        QCOMPARE(g->colWidth(1), names / 3 * 2);
+        QCOMPARE(g->colWidth(0), 40);
+
+        CellTable& t = w.table();
+        t.AddRow({"1", "Brandt", "Lukas", "1", "0,412", "4,107", "161,204", "7,690", "8,102", "+"});
+        t.AddRow({"2", "Kowalski", "Marek", "1", "0,537", "4,298", "152,911", "7,954", "8,491"});
+        t.AddRow({"3", "Hoffmann", "Lea", "2"});
+        t.AddRow({"4", "Yilmaz", "Deniz", "2"});
+        w.FrameT1->editStartN1->setValue(3);
+        w.FrameT2->editStartN1->setValue(4);
+        QTest::keyClick(&w, Qt::Key_F5);
+        QTest::qWait(1234);
+        QVERIFY(w.grab().save(shotDir() + "/main-window-1920.png"));
+        QTest::keyClick(&w, Qt::Key_F8);
+        QTest::keyClick(&w, Qt::Key_F9);
     }
 
     void timeCellsAreNeverCut() {

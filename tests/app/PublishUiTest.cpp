@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QToolButton>
 #include <QtTest>
 
@@ -57,6 +58,45 @@ private slots:
         QVERIFY2(shown.startsWith(dir->filePath(QStringLiteral("data/Quorvane/Velkoran/"))) &&
                      shown.endsWith(QStringLiteral(".xlsx")) && QFile::exists(shown),
                  qPrintable(shown));
+        QVERIFY(dialogs.errors.empty());
+    }
+
+    // F1, "Als Webseite" and "Excel" say in the status bar what went where, or, when the
+    // desktop has no program for the type, where the file lies.
+    void handOversAreReportedInTheStatusBar_data() {
+        QTest::addColumn<QString>("missingType");
+        QTest::newRow("with a program") << QString();
+        QTest::newRow("without") << QStringLiteral("text/html");
+    }
+    void handOversAreReportedInTheStatusBar() {
+        QFETCH(QString, missingType);
+        TFormMain& w = start();
+        w.table().AddRow({"5", "Müller"});
+        w.protocol().UpdateProtocolButtons();
+        shell.noApplicationFor = missingType.toStdString();
+        const QString help = dir->filePath(QStringLiteral("Velkoran-Hilfe.html"));
+        QFile page(help);
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.close();
+        const QString html = dir->filePath(QStringLiteral("Velkoran.html"));
+        const std::pair<std::function<void()>, QString> actions[] = {
+            {[&] { QTest::keyClick(&w, Qt::Key_F1); }, QStringLiteral("Hilfe geöffnet: ") + help},
+            {[&] { click(w, "sbInet"); }, QStringLiteral("Seite geöffnet: ") + html},
+            {[&] { click(w, "sbExcel"); }, QStringLiteral("Tabelle geöffnet: ")},
+        };
+        for (const auto& [act, said] : actions) {
+            w.statusBar()->clearMessage();
+            act();
+            const QString shown = w.statusBar()->currentMessage();
+            if (missingType.isEmpty())
+                QVERIFY2(shown.startsWith(said), qPrintable(shown));
+            else
+                QVERIFY2(shown.startsWith(QStringLiteral("Kein Programm für text/html "
+                                                         "eingerichtet. Die Datei liegt hier: ")) &&
+                             shown.endsWith(said.mid(said.indexOf(u':') + 2)),
+                         qPrintable(shown));
+        }
+        QCOMPARE(shell.opened.size(), missingType.isEmpty() ? size_t{3} : size_t{0});
         QVERIFY(dialogs.errors.empty());
     }
 

@@ -4,6 +4,7 @@
 #include "app/Program.h"
 #include "app/SignalShutdown.h"
 #include "app/TestPlatform.h"
+#include "app/shell/ModalHelper.h"
 #include "display/FrTimer.h"
 #include "protocol/CellTable.h"
 #include "protocol/Protocol.h"
@@ -21,8 +22,10 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QProcess>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QToolButton>
 #include <QtTest>
 
 #include <csignal>
@@ -122,6 +125,58 @@ private slots:
         QCOMPARE(w.table().RowCount(), 4); // the new row came after the two lanes' rows
     }
 
+    // Ctrl+N, Tab, name, Tab, first name, Return: the list is typed without the mouse, no
+    // key reaches a lane's start number, and the lanes then time drivers 1 and 2.
+    void anEntryListTypedByKeyboardAloneIsRaced() {
+        TFormMain& w = start();
+        const auto type = [](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+            QTest::keyClick(QApplication::focusWidget(), k, m);
+        };
+        const std::pair<const char*, const char*> drivers[] = {{"Meier", "Jan"}, {"Schulz", "Eva"}};
+        int row = 0;
+        for (const auto& [name, first] : drivers) {
+            type(Qt::Key_N, Qt::ControlModifier);
+            ++row;
+            QCOMPARE(grid()->Col(), 0); // the new number is selected
+            QCOMPARE(grid()->Row(), row);
+            type(Qt::Key_Tab);
+            QVERIFY(editor());
+            QCOMPARE(grid()->Col(), 1);
+            QTest::keyClicks(QApplication::focusWidget(), name);
+            type(Qt::Key_Tab);
+            QTest::keyClicks(QApplication::focusWidget(), first);
+            type(Qt::Key_Return);
+            QCOMPARE(cell(0, row), std::to_string(row));
+            QCOMPARE(cell(1, row), std::string(name));
+            QCOMPARE(cell(2, row), std::string(first));
+        }
+        // Tab opens the class list; Tab in the list takes the entry and wraps over the
+        // results, from the last row to the first; Shift+Tab wraps back.
+        const auto at = [this] { return std::pair(grid()->Col(), grid()->Row()); };
+        type(Qt::Key_Tab);
+        QCOMPARE(at(), std::pair(3, 2));
+        QVERIFY(grid()->comboVisible());
+        type(Qt::Key_Tab);
+        QCOMPARE(at(), std::pair(0, 1));
+        type(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(at(), std::pair(3, 2));
+        QVERIFY(grid()->comboVisible());
+        type(Qt::Key_Escape);
+        QCOMPARE(w.window()->focusWidget(), static_cast<QWidget*>(grid()));
+
+        type(Qt::Key_F5);
+        QTest::qWait(20);
+        type(Qt::Key_F8);
+        type(Qt::Key_F9);
+        QCOMPARE(w.race().FrameT1.startNumber(), 1);
+        QCOMPARE(w.race().FrameT2.startNumber(), 2);
+        QCOMPARE(w.table().RowCount(), 3);
+        for (int r = 1; r <= 2; ++r) {
+            QVERIFY(!cell(8, r).empty());
+            QCOMPARE(cell(1, r), std::string(drivers[r - 1].first));
+        }
+    }
+
     void aRunningLaneKeepsItsRowAndDriverWhenRowsAreDeleted() {
         TFormMain& w = start(fiveDrivers());
         QCOMPARE(w.race().FrameT1.startNumber(), 11);
@@ -167,6 +222,41 @@ private slots:
         QTest::keyClick(editor(), Qt::Key_Tab);
         QCOMPARE(grid()->Col(), 3);
         QVERIFY(grid()->comboVisible());
+    }
+
+    // The real yes/no dialog: an Enter meant for the table answers the destructive
+    // questions with "Nein".
+    void enterKeepsTheProtocolAndTheRunningRace() {
+        TFormMain::Options o = platform.options(exe());
+        o.dialogs = nullptr;
+        program = std::make_unique<Program>(o);
+        TFormMain& w = program->main();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.table().AddRow({"1", "Meier"});
+        w.protocol().UpdateProtocolButtons();
+        const auto pressEnter = [](QString& focused) {
+            WhenModal([&focused](QWidget* dlg) {
+                if (auto* b = qobject_cast<QPushButton*>(dlg->focusWidget()))
+                    focused = b->text();
+                QTest::keyClick(dlg->focusWidget(), Qt::Key_Return);
+            });
+        };
+        QString focused;
+        pressEnter(focused);
+        w.protocolPanel().button(QStringLiteral("sbCLS"))->click();
+        QCOMPARE(focused, QStringLiteral("Nein"));
+        QCOMPARE(cell(1, 1), std::string("Meier"));
+
+        w.race().mStart.click();
+        QVERIFY(w.race().anyClockRunning());
+        focused.clear();
+        pressEnter(focused);
+        QVERIFY(!w.close());
+        QCOMPARE(focused, QStringLiteral("Nein"));
+        QVERIFY(w.isVisible() && w.race().anyClockRunning());
+        w.race().mStop1.click();
+        w.race().mStop2.click();
     }
 
     void closingWhileTheBackupFailsShowsAWarningAndAsks() {

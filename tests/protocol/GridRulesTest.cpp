@@ -47,6 +47,25 @@ TEST(GoToCellArithmetic, ClampsToDataCellsAndScrollsToTheRowAbove) {
     EXPECT_EQ(ScrollTopRow(3, 4, 10), 1);
 }
 
+TEST(NextTabCell, WalksTheStopsAndWrapsRowsAndTheTable) {
+    const auto fourStops = [](int col) { return col <= 3; };
+    struct Case {
+        GridCell from;
+        bool forward;
+        GridCell to;
+    } cases[] = {
+        {{1, 1}, true, {2, 1}},  {{3, 1}, true, {0, 2}}, // over the results to the next row
+        {{0, 2}, false, {3, 1}}, {{3, 3}, true, {0, 1}}, // back; the last row wraps to the top
+        {{0, 1}, false, {3, 3}}, {{7, 2}, true, {0, 3}}, // from a result cell
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NextTabCell(c.from, c.forward, 11, 4, fourStops), c.to)
+            << c.from.col << "," << c.from.row << (c.forward ? " Tab" : " Shift+Tab");
+    // No other stop, or no data row: it stays.
+    EXPECT_EQ(NextTabCell({0, 1}, true, 11, 2, [](int c) { return c == 0; }), (GridCell{0, 1}));
+    EXPECT_EQ(NextTabCell({0, 1}, true, 11, 1, fourStops), (GridCell{0, 1}));
+}
+
 TEST(IncrementalSearch, FindsTheNextRowBelowAndWrapsToTheTop) {
     CellTable t(11, 6);
     t.SetCell(9, 1, "+");
