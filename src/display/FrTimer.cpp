@@ -75,15 +75,13 @@ TFrame1::TFrame1(LaneTimer& lane, QWidget* parent) : QFrame(parent), lane_(lane)
     LabSec->setFont(secFont);
     LabSec->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
     LabSec->setAttribute(Qt::WA_TranslucentBackground);
-    setScale(1);
-
     LabWarning = new QLabel(this);
     LabWarning->setObjectName("LabWarning");
     LabWarning->setAlignment(Qt::AlignCenter);
     LabWarning->setFont(labelFont);
     LabWarning->setStyleSheet(QStringLiteral("color: white; background: #c00000;"));
-    LabWarning->setGeometry(0, kDigitTop + 30, 353, 30);
     LabWarning->hide();
+    setScale(1);
 
     lane_.onDisplayChanged = [this] { renderDigits(); };
     lane_.onNumbersChanged = [this] { renderNumbers(); };
@@ -124,6 +122,10 @@ void TFrame1::setScale(double k) {
     }
     place(LabSec, l.comma);
     fontOf(LabSec, l.commaFontPixels);
+    // A bar across the digits, 30 px below their top at the design size.
+    const int bar = static_cast<int>(30 * k);
+    LabWarning->setGeometry(0, l.digits[0].top + bar, l.width, bar);
+    fontOf(LabWarning, l.labelFontPixels);
 }
 
 void TFrame1::render() {
