@@ -6,10 +6,10 @@ set(cases
   "COM17|2|^Schnittstelle COM17 gibt es nicht"
   "-h|2|^Aufruf: velkoran-lines COMn")
 foreach(case IN LISTS cases)
-  string(REPLACE "|" ";" parts "${case}")
-  list(GET parts 0 arg)
-  list(GET parts 1 want_rc)
-  list(GET parts 2 want_err)
+  string(REPLACE "|" ";" fields "${case}")
+  list(GET fields 0 arg)
+  list(GET fields 1 want_rc)
+  list(GET fields 2 want_err)
   execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${LINES} ${arg} RESULT_VARIABLE rc
                   OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 20)
   if(NOT rc STREQUAL want_rc)
