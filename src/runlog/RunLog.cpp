@@ -13,6 +13,9 @@ namespace vk {
 
 namespace {
 
+// No race day comes near this; a larger number in a hostile log is not taken.
+constexpr int64_t kMaxRunNumber = 1'000'000'000;
+
 constexpr const char* kKindNames[] = {"Run", "Joker", "Accident", "ResultsRemoved", "RunChosen"};
 
 void putString(std::string& out, std::string_view s) {
@@ -379,6 +382,32 @@ int compareClass(const std::string& a, const std::string& b) {
     return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
 }
 
+// The run number of a line that is no whole record, from the start every record line has
+// ({"kind":"Run","run":N,...): N for a run, 0 for a line of another kind, -1 when the line
+// may have been a run but its number is lost or garbled.
+int64_t RunNumberOfUnreadLine(std::string_view line) {
+    constexpr std::string_view kind = R"({"kind":")";
+    if (!line.starts_with(kind))
+        return -1;
+    line.remove_prefix(kind.size());
+    constexpr std::string_view run = R"(Run","run":)";
+    if (!line.starts_with(run)) {
+        const size_t end = line.find('"');
+        // A whole name of another kind: no run.
+        return end != std::string_view::npos && end > 0 && !line.substr(0, end).starts_with("Run")
+                   ? 0
+                   : -1;
+    }
+    line.remove_prefix(run.size());
+    int64_t n = 0;
+    const auto res = std::from_chars(line.data(), line.data() + line.size(), n);
+    // The number must have ended: a cut may have taken its last digits.
+    if (res.ec != std::errc() || res.ptr == line.data() || res.ptr == line.data() + line.size() ||
+        *res.ptr != ',' || n < 1 || n > kMaxRunNumber)
+        return -1;
+    return n;
+}
+
 } // namespace
 
 std::string RunRecordLine(const RunRecord& r) {
@@ -430,6 +459,13 @@ bool ParseRunRecordLine(std::string_view line, RunRecord& out) {
 
 RunLogContent ParseRunLog(std::string_view text) {
     RunLogContent c;
+    int64_t top = 0;
+    int64_t unknownSinceTop = 0;
+    const auto numbered = [&](int64_t run) {
+        if (run > top && run <= kMaxRunNumber)
+            top = run;
+        unknownSinceTop = 0;
+    };
     size_t pos = 0;
     while (pos < text.size()) {
         const size_t nl = text.find('\n', pos);
@@ -440,13 +476,25 @@ RunLogContent ParseRunLog(std::string_view text) {
             continue;
         RunRecord r;
         if (ParseRunRecordLine(line, r)) {
+            if (r.kind == RunRecord::Kind::Run)
+                numbered(r.runNumber);
             c.records.push_back(std::move(r));
-        } else {
-            ++c.skipped;
-            if (!ended)
-                c.cutLast = true;
+            continue;
+        }
+        ++c.skipped;
+        if (!ended)
+            c.cutLast = true;
+        switch (const int64_t run = RunNumberOfUnreadLine(line)) {
+        case 0: // an act, no number
+            break;
+        case -1:
+            ++unknownSinceTop;
+            break;
+        default:
+            numbered(run);
         }
     }
+    c.nextRun = top + unknownSinceTop + 1;
     return c;
 }
 
@@ -480,13 +528,6 @@ std::string LocalDateTimeText(int64_t secondsSinceEpoch) {
     char buf[32];
     std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S", &local);
     return buf;
-}
-
-int64_t NextRunNumber(const std::vector<RunRecord>& records) {
-    int64_t top = 0;
-    for (const RunRecord& r : records)
-        top = std::max(top, r.runNumber);
-    return top + 1;
 }
 
 int64_t ParseRaceTimeMs(std::string_view t) {

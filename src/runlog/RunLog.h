@@ -26,6 +26,10 @@ struct RunLogContent {
     std::vector<RunRecord> records;
     int skipped = 0;      // lines that held something but no record (blank lines don't count)
     bool cutLast = false; // the last line had no line end and was not a record
+    // The day's next run number. A line that could not be read may have held a run: its
+    // number is read from the line's start where it survived; else each such line after the
+    // last known number counts as one, so no number a lost line held is given twice.
+    int64_t nextRun = 1;
 };
 
 // Reads a whole log text.
@@ -43,9 +47,6 @@ std::string RunLogFileName(const std::string& backupPath, const std::string& tit
 
 // Local wall-clock time as "2026-12-09T20:15:03"; its first ten characters are the date.
 std::string LocalDateTimeText(int64_t secondsSinceEpoch);
-
-// The next run number of a day: one more than the highest in the log.
-int64_t NextRunNumber(const std::vector<RunRecord>& records);
 
 // A race time text ("5,123", "12,000"; a point is taken too) in ms; -1 when the text is no
 // time ("-", empty, garbage).

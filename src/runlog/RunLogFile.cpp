@@ -10,12 +10,12 @@ RunLogFile::RunLogFile(std::string path, Appender appender)
 void RunLogFile::load() {
     const std::string text = ReadRunLogBytes(path_);
     RunLogContent c = ParseRunLog(text);
+    nextRun_ = c.nextRun;
     records_ = std::move(c.records);
     skipped_ = c.skipped;
     cutLast_ = c.cutLast;
     // A line cut by a crash has no end: the next record must not be glued to it.
     needsLineEnd_ = !text.empty() && text.back() != '\n';
-    nextRun_ = NextRunNumber(records_);
 }
 
 std::string RunLogFile::statusWord() const {

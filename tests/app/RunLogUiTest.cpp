@@ -85,7 +85,7 @@ private slots:
         QCOMPARE(kinds, (std::vector<K>{K::Run, K::Run, K::Joker, K::Accident, K::ResultsRemoved}));
         QCOMPARE(log[0].lane, 2); // stopped first
         QVERIFY(log[0].win && !log[1].win);
-        QCOMPARE(log[0].runNumber, 5); // the day's numbers go on
+        QCOMPARE(log[0].runNumber, 6); // the cut line held run 5
         QCOMPARE(log[1].opponentStartNumber, std::string("2"));
         QCOMPARE(log[1].stopKind, RunRecord::StopKind::ByHand);
         QCOMPARE(log[1].startKind, RunRecord::StartKind::Manual);

@@ -103,6 +103,34 @@ TEST(RunLog, HostileLinesAreSkippedAndCounted) {
     }
 }
 
+TEST(RunLog, ANumberALostLineMayHaveHeldIsNotGivenAgain) {
+    RunRecord run = sampleRun(), act;
+    act.kind = RunRecord::Kind::Accident;
+    const auto line = [](RunRecord r, int64_t n) {
+        r.runNumber = n;
+        return RunRecordLine(r);
+    };
+    const std::string r4 = line(run, 4), r5 = line(run, 5), a = line(act, 0);
+    const struct {
+        const char* what;
+        std::string text;
+        int64_t next;
+    } cases[] = {
+        {"empty day", "", 1},
+        {"whole lines", r4 + a, 5},
+        {"cut after its number", r4 + r5.substr(0, 40), 6},
+        {"cut inside its number", r4 + r5.substr(0, 21), 6},
+        {"cut before its number", r4 + r5.substr(0, 12), 6},
+        {"two lost lines at the end", r4 + "xx\n" + r5.substr(0, 5), 7},
+        {"a lost line before a known number", "xx\n" + r4 + a, 5},
+        {"a garbled line keeps its number", r4 + r5.substr(0, 40) + "\n" + a, 6},
+        {"a cut act is no run", r4 + a.substr(0, 30), 5},
+        {"a hostile number counts as lost", r4 + R"({"kind":"Run","run":9223372036854775807,)", 6},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseRunLog(c.text).nextRun, c.next) << c.what;
+}
+
 TEST(RunLog, AppendsThroughTheWriterLandInOrderAfterACutLine) {
     const auto dir =
         std::filesystem::temp_directory_path() / ("vk-runlog-" + std::to_string(::getpid()));
