@@ -2,13 +2,18 @@
 #include "app/RunLogBinder.h"
 #include "app/RunLogViews.h"
 #include "app/TestPlatform.h"
+#include "app/shell/ModalHelper.h"
+#include "config/Cfg.h"
 #include "protocol/ProtocolPanel.h"
 #include "runlog/RunLog.h"
 #include "support/Screenshot.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QElapsedTimer>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QtTest>
@@ -35,6 +40,15 @@ QString pdfText(const QString& pdf) {
     text.replace(QRegularExpression(QStringLiteral("( *\n *)+")), QStringLiteral("\n"));
     return text.trimmed();
 }
+
+std::unique_ptr<QPrinter> pdfPrinter(const QString& pdf, const QPageSize& size) {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(pdf);
+    printer->setPageSize(size);
+    printer->setPageMargins(QMarginsF(3, 3, 3, 3), QPageLayout::Millimeter);
+    return printer;
+}
 } // namespace
 
 // The run log through the main window: what the evening's acts leave in the day's file,
@@ -47,6 +61,28 @@ private:
 
     std::vector<RunRecord> logged(TFormMain& w) {
         return ReadRunLog(w.runLog().log().path()).records;
+    }
+    void key(TFormMain& w, int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QTest::keyClick(&w, static_cast<Qt::Key>(k), m);
+    }
+    int rowOf(TFormMain& w, int number) {
+        return w.table().FindRow(0, std::to_string(number), false);
+    }
+    // One heat between `lane1` and `lane2`: `stops` are the keys of the lane stops (F8, F9)
+    // or of a false start (F6), each pressed once the race has run at least its ms.
+    void heat(TFormMain& w, int lane1, int lane2, std::vector<std::pair<int, int>> stops) {
+        w.race().FrameT1.setStartNumber(lane1);
+        w.race().FrameT2.setStartNumber(lane2);
+        key(w, Qt::Key_F5);
+        QElapsedTimer since; // started after the race: the race has run at least this long
+        since.start();
+        for (const auto& [k, ms] : stops) {
+            while (since.elapsed() < ms)
+                QTest::qWait(5);
+            key(w, k);
+        }
+        QVERIFY(!w.race().anyClockRunning());
+        key(w, Qt::Key_F7);
     }
 
 private slots:
@@ -99,6 +135,158 @@ private slots:
         const RunRecord chosen = logged(w).back();
         QCOMPARE(chosen.kind, K::RunChosen);
         QCOMPARE(chosen.refersTo, log[1].runNumber);
+    }
+
+    // A small race day as the operator plays it: four drivers in two classes, several starts
+    // each, two rounds with a slower and a faster second run, a false start, a joker and an
+    // accident mark; then places and a timeslip.
+    void aRaceDayIsLoggedAndKeepsTheBestRuns() {
+        TFormMain& w = f.start();
+        WhenModal([](QWidget* m) {
+            auto* d = qobject_cast<TCfgDialog*>(m);
+            QVERIFY(d && d->cbManyStart->isVisible());
+            d->cbManyStart->setChecked(true);
+            d->OKBtn->click();
+        });
+        w.bCFGClick();
+        QVERIFY(w.settings().ManyStart);
+        w.activateWindow();
+        QTRY_VERIFY(w.isActiveWindow()); // the keys' shortcuts need it
+        w.table().ReplaceRows({{"Nr."},
+                               {"1", "Adler", "Anna", "1"},
+                               {"2", "Berg", "Bodo", "1"},
+                               {"3", "Claas", "Cora", "2"},
+                               {"4", "Dorn", "Dirk", "2"}});
+        const int f6 = Qt::Key_F6, f8 = Qt::Key_F8, f9 = Qt::Key_F9;
+        heat(w, 1, 2, {{f8, 300}, {f9, 700}});
+        heat(w, 3, 4, {{f9, 200}, {f8, 400}});
+        heat(w, 1, 2, {{f9, 50}, {f8, 800}}); // 2 faster, 1 slower than in round 1
+        heat(w, 3, 4, {{f6, 0}, {f9, 100}}); // 3 starts false; 4 is faster
+        w.protocol().SelectWholeRow(rowOf(w, 3));
+        key(w, Qt::Key_J, Qt::ControlModifier);
+        w.protocol().SelectWholeRow(rowOf(w, 1));
+        key(w, Qt::Key_F4);
+        w.protocol().SelectWholeRow(rowOf(w, 4));
+        key(w, Qt::Key_F4);
+        QVERIFY(w.runLog().flush());
+
+        const std::vector<RunRecord> log = logged(w);
+        using K = RunRecord::Kind;
+        struct Told {
+            K kind;
+            const char* number;
+            int lane;
+            bool win, falseStart;
+        } const told[] = {
+            {K::Run, "1", 1, true, false},       {K::Run, "2", 2, false, false},
+            {K::Run, "4", 2, true, false},       {K::Run, "3", 1, false, false},
+            {K::Run, "2", 2, true, false},       {K::Run, "1", 1, false, false},
+            {K::Run, "3", 1, false, true},       {K::Run, "4", 2, true, false},
+            {K::Joker, "3", 0, false, false},    {K::Accident, "1", 0, false, false},
+            {K::Accident, "4", 0, false, false},
+        };
+        QCOMPARE(log.size(), std::size(told));
+        for (size_t i = 0; i < log.size(); ++i) {
+            const RunRecord& r = log[i];
+            QCOMPARE(r.kind, told[i].kind);
+            QCOMPARE(r.startNumber, std::string(told[i].number));
+            QCOMPARE(r.runNumber, r.kind == K::Run ? int64_t(i + 1) : 0);
+            if (r.kind == K::Run) {
+                QCOMPARE(r.lane, told[i].lane);
+                QCOMPARE(r.win, told[i].win);
+                QCOMPARE(r.falseStart, told[i].falseStart);
+            }
+        }
+        QCOMPARE(log[0].opponentStartNumber, std::string("2"));
+        QCOMPARE(log[6].geszeit, std::string("-"));
+        QCOMPARE(log[1].name, std::string("Berg"));
+        QCOMPARE(log[3].klass, std::string("2"));
+
+        // Each row shows its best run: 1 kept round 1, 2 took round 2, the false start left
+        // 3 as it was; the accident marks stand.
+        CellTable& t = w.table();
+        const auto geszeit = [&](int number) { return t.Cell(8, rowOf(w, number)); };
+        QVERIFY(ParseRaceTimeMs(log[5].geszeit) > ParseRaceTimeMs(log[0].geszeit));
+        QVERIFY(ParseRaceTimeMs(log[4].geszeit) < ParseRaceTimeMs(log[1].geszeit));
+        QCOMPARE(geszeit(1), std::string("-"));
+        QCOMPARE(geszeit(2), log[4].geszeit);
+        QCOMPARE(geszeit(3), log[3].geszeit);
+        QCOMPARE(geszeit(4), std::string("-"));
+        // Driver 1's runs, and one chosen back: the row shows round 1 again.
+        w.runLog().chooseRun(rowOf(w, 1), log[0]);
+        QCOMPARE(geszeit(1), log[0].geszeit);
+
+        w.protocolPanel().action(QStringLiteral("mPlatz"))->trigger();
+        const char* places[] = {"2", "1", "1", "-"}; // 2 beats 1 in class 1; 4 had an accident
+        for (int n = 1; n <= 4; ++n)
+            QCOMPARE(QString::fromStdString(t.Cell(10, rowOf(w, n))), places[n - 1]);
+        QVERIFY(w.protocolPanel().placeColumnShown());
+
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("slip.pdf"));
+        w.runLog().makePrinter = [pdf] { return pdfPrinter(pdf, QPageSize(QPageSize::A6)); };
+        w.protocol().SelectWholeRow(rowOf(w, 2));
+        key(w, Qt::Key_K, Qt::ControlModifier);
+        const QString slip = pdfText(pdf);
+        for (const QString& line :
+             {QStringLiteral("Zeitkarte"), QStringLiteral("Start-Nr. 2"),
+              QStringLiteral("Name Berg, Bodo"), QStringLiteral("Klasse 1"),
+              QStringLiteral("Ergebnis Sieg"), QStringLiteral("Gegner Nr. 1"),
+              QStringLiteral("Geszeit %1 s").arg(QString::fromStdString(log[4].geszeit)),
+              QStringLiteral("Gegner Geszeit %1 s").arg(QString::fromStdString(log[5].geszeit))})
+            QVERIFY2(slip.contains(line), qPrintable(line + " not in:\n" + slip));
+    }
+
+    void aDoubleClickOnTheStartNumberShowsTheDriversRuns() {
+        TFormMain& w = f.start();
+        heat(w, 1, 2, {{Qt::Key_F8, 0}, {Qt::Key_F9, 0}});
+        heat(w, 1, 2, {{Qt::Key_F9, 0}, {Qt::Key_F8, 0}});
+        QAbstractItemView* grid = w.protocolPanel().grid();
+        const int row = rowOf(w, 1);
+        QString first;
+        WhenModal([&first](QWidget* m) {
+            auto* d = qobject_cast<TRunsDialog*>(m);
+            QVERIFY(d && d->table()->rowCount() == 2);
+            first = d->table()->item(0, 0)->text();
+            QTableWidget* t = d->table();
+            QTest::mouseClick(t->viewport(), Qt::LeftButton, {},
+                              t->visualRect(t->model()->index(0, 2)).center());
+        });
+        const QPoint cell = grid->visualRect(grid->model()->index(row - 1, 0)).center();
+        // A mouse's double-click: a click, then the double-click event.
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
+        QCOMPARE(first, QStringLiteral("1"));
+        // The first run chosen: its win mark is the row's again.
+        QCOMPARE(w.table().Cell(9, row), std::string("+"));
+        QVERIFY(w.runLog().flush());
+        QCOMPARE(logged(w).back().refersTo, 1);
+    }
+
+    void afterEveryRaceATimeslipPerLanePrintsWithoutADialog() {
+        TFormMain& w = f.start();
+        w.settings().Zeitkarte = true;
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("auto.pdf"));
+        w.runLog().makePrinter = [pdf] { return pdfPrinter(pdf, QPageSize(QPageSize::A6)); };
+        bool dialog = false;
+        WhenModal([&dialog](QWidget* m) {
+            dialog = true;
+            qobject_cast<QDialog*>(m)->reject();
+        });
+        w.race().FrameT1.setStartNumber(1);
+        w.race().FrameT2.setStartNumber(2);
+        key(w, Qt::Key_F5);
+        key(w, Qt::Key_F8);
+        QTest::qWait(50);
+        QVERIFY(!QFile::exists(pdf)); // one lane is not yet a race
+        key(w, Qt::Key_F9);
+        QTRY_VERIFY(QFile::exists(pdf) && QFileInfo(pdf).size() > 0);
+        QVERIFY(!dialog);
+        const QString text = pdfText(pdf);
+        QCOMPARE(text.count(QStringLiteral("Zeitkarte")), 2);
+        QVERIFY(text.indexOf(QStringLiteral("Start-Nr. 1")) <
+                text.indexOf(QStringLiteral("Start-Nr. 2")));
     }
 
     void placesAreShownOnceGivenAndFollowEveryStop() {
@@ -174,12 +362,7 @@ private slots:
                      {"a4", QPageSize(QPageSize::A4)}};
         for (const auto& p : pages) {
             const QString pdf = out.filePath(QString::fromLatin1(p.name) + ".pdf");
-            QPrinter printer(QPrinter::HighResolution);
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(pdf);
-            printer.setPageSize(p.size);
-            printer.setPageMargins(QMarginsF(3, 3, 3, 3), QPageLayout::Millimeter);
-            QVERIFY(PrintTimeslips({MakeTimeslip(r, &other)}, printer));
+            QVERIFY(PrintTimeslips({MakeTimeslip(r, &other)}, *pdfPrinter(pdf, p.size)));
             QCOMPARE(pdfText(pdf), golden);
             const QByteArray shots = qgetenv("VK_SCREENSHOT_DIR");
             if (!shots.isEmpty())
