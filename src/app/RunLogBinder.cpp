@@ -215,8 +215,8 @@ bool RunLogBinder::print(const std::vector<Timeslip>& slips, bool askPrinter) {
         dialog.setWindowTitle(QStringLiteral("Zeitkarte drucken"));
         if (dialog.exec() != QDialog::Accepted)
             return false;
-    } else if (printer->outputFormat() == QPrinter::NativeFormat &&
-               QPrinterInfo::availablePrinters().isEmpty()) {
+    } else if (printer->outputFileName().isEmpty() && QPrinterInfo::availablePrinters().isEmpty()) {
+        // No printer: without a print system Qt would write a PDF to no file.
         main_.statusBar()->showMessage(QStringLiteral("Zeitkarte: kein Drucker eingerichtet"));
         return false;
     }
