@@ -105,6 +105,7 @@ TopBarPlaces PlaceTopBar(int clientWidth, const std::function<int(int pixels)>& 
     }
     while (t.titlePixels > kTitleSmallestPixels && need(t.titlePixels) > t.title.width)
         --t.titlePixels;
+    t.titleFits = need(t.titlePixels) <= t.title.width;
     return t;
 }
 

@@ -52,6 +52,7 @@ struct TopBarPlaces {
     Rect title;
     Rect date;
     int titlePixels = kTitleLargestPixels;
+    bool titleFits = true; // false: the field scrolls even at the smallest font
 };
 // The field's frame and text margins and the cursor, around the text.
 constexpr int kTitleFieldMargins = 12;

@@ -135,6 +135,8 @@ void ArrangeTopBar(TFormMain& w) {
     });
     titleFont.setPixelSize(t.titlePixels);
     w.eTitle->setFont(titleFont);
+    // A title too long for the bar is read whole from the field's hint.
+    w.eTitle->setToolTip(t.titleFits ? QStringLiteral("Titel") : QStringLiteral("Titel: ") + title);
     w.eTitle->setGeometry(t.title.left, t.title.top, t.title.width, t.title.height);
     w.PanelDate->setGeometry(t.date.left, t.date.top, t.date.width, t.date.height);
 }
