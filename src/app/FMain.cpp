@@ -4,7 +4,6 @@
 #include "app/DlgYesNo.h"
 #include "app/LineWatchBinder.h"
 #include "app/LiveBinder.h"
-#include "app/MainLayout.h"
 #include "app/MainMenu.h"
 #include "app/PagePrinter.h"
 #include "app/ProtocolBinder.h"
@@ -305,9 +304,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
 void TFormMain::FormResize() {
     PlaceRaceArea(*this);
     // The protocol's column widths follow the grid's own resize (the protocol panel).
-    const TopBarPlaces t = PlaceTopBar(Panel1->width());
-    eTitle->setGeometry(t.title.left, t.title.top, t.title.width, t.title.height);
-    PanelDate->setGeometry(t.date.left, t.date.top, t.date.width, t.date.height);
+    ArrangeTopBar(*this);
 }
 
 // ---------------------------------------------------------------- shell handlers
@@ -337,6 +334,7 @@ void TFormMain::setMonitor(TFormMonitor2* monitor) {
 
 void TFormMain::eTitleChange() {
     settings_.Title = eTitle->text().toStdString();
+    ArrangeTopBar(*this); // a longer title may need a wider field
     if (monitor_)
         monitor_->setTitle(eTitle->text());
 }

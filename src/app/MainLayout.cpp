@@ -86,13 +86,26 @@ Rect PlaceInRaceArea(const Placement& p, int areaWidth, double scale) {
     return r;
 }
 
-TopBarPlaces PlaceTopBar(int clientWidth) {
+TopBarPlaces PlaceTopBar(int clientWidth, const std::function<int(int pixels)>& titleWidthAt) {
     constexpr int kBarHeight = 38, kDateWidth = 216;
     constexpr Rect kTitle{392, 4, 184, 28};
+    // The logo ends at 288; a widened field keeps a small gap to it.
+    constexpr int kTitleLeftmost = 296;
     TopBarPlaces t;
     t.date = {clientWidth - kDateWidth, 0, kDateWidth, kBarHeight};
     t.title = kTitle;
     t.title.width = std::max(0, t.date.left - kTitle.left);
+    if (!titleWidthAt)
+        return t;
+    const auto need = [&](int px) { return titleWidthAt(px) + kTitleFieldMargins; };
+    if (need(kTitleLargestPixels) > t.title.width) {
+        t.title.left =
+            std::clamp(t.date.left - need(kTitleLargestPixels), kTitleLeftmost, kTitle.left);
+        t.title.width = std::max(0, t.date.left - t.title.left);
+    }
+    while (t.titlePixels > kTitleSmallestPixels && need(t.titlePixels) > t.title.width)
+        --t.titlePixels;
+    t.titleFits = need(t.titlePixels) <= t.title.width;
     return t;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,10 +44,18 @@ Rect PlaceInRaceArea(const Placement& p, int areaWidth, double scale = 1);
 
 // The top bar's title field and date panel for a window of the given client width: the date
 // panel is aligned to the right, the title field fills the room between its left edge and it.
+// A title wider than that room widens the field to the left, up to the logo; when even that is
+// too narrow, the field's font shrinks, down to a size still readable from a step away.
+// titleWidthAt gives the title's text width at a font's pixel size (none: the design title).
+constexpr int kTitleLargestPixels = 16, kTitleSmallestPixels = 12;
 struct TopBarPlaces {
     Rect title;
     Rect date;
+    int titlePixels = kTitleLargestPixels;
+    bool titleFits = true; // false: the field scrolls even at the smallest font
 };
-TopBarPlaces PlaceTopBar(int clientWidth);
+// The field's frame and text margins and the cursor, around the text.
+constexpr int kTitleFieldMargins = 12;
+TopBarPlaces PlaceTopBar(int clientWidth, const std::function<int(int pixels)>& titleWidthAt = {});
 
 } // namespace vk

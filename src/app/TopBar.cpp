@@ -1,6 +1,7 @@
 #include "app/TopBar.h"
 
 #include "app/FMain.h"
+#include "app/MainLayout.h"
 #include "display/LbSpeedButton.h"
 #include "display/Pictures.h"
 
@@ -123,6 +124,21 @@ void BuildTopBar(TFormMain& w) {
     w.TimerDate->setInterval(5000);
     QObject::connect(w.TimerDate, &QTimer::timeout, &w, [&w] { w.TimerDateTimer(); });
     w.TimerDate->start();
+}
+
+void ArrangeTopBar(TFormMain& w) {
+    QFont titleFont = w.Panel1->font();
+    const QString title = w.eTitle->text();
+    const TopBarPlaces t = PlaceTopBar(w.Panel1->width(), [&](int px) {
+        titleFont.setPixelSize(px);
+        return QFontMetrics(titleFont).horizontalAdvance(title);
+    });
+    titleFont.setPixelSize(t.titlePixels);
+    w.eTitle->setFont(titleFont);
+    // A title too long for the bar is read whole from the field's hint.
+    w.eTitle->setToolTip(t.titleFits ? QStringLiteral("Titel") : QStringLiteral("Titel: ") + title);
+    w.eTitle->setGeometry(t.title.left, t.title.top, t.title.width, t.title.height);
+    w.PanelDate->setGeometry(t.date.left, t.date.top, t.date.width, t.date.height);
 }
 
 } // namespace vk

@@ -87,4 +87,35 @@ TEST(RaceAreaLayout, NoControlsOverlapAtTheDesignSizeOrGrown) {
     }
 }
 
+// The title field widens to the left, to the logo at most, then shrinks the font. The event
+// name measures 20 px per font pixel in the bar's bold font.
+TEST(TopBarLayout, AnEventNameFitsFromTheDesignSizeUp) {
+    const auto event = [](int px) { return 20 * px; };
+    const auto design = [](int px) { return 3 * px; }; // "* * *"
+    const auto endless = [](int px) { return 40 * px; };
+    const struct {
+        int client;
+        std::function<int(int)> width;
+        Rect title;
+        int px;
+        bool fits = true;
+    } cases[] = {
+        {792, nullptr, {392, 4, 184, 28}, 16},
+        {792, design, {392, 4, 184, 28}, 16},
+        {792, event, {296, 4, 280, 28}, 13},
+        {800, event, {296, 4, 288, 28}, 13},
+        {900, event, {352, 4, 332, 28}, 16},
+        {1000, event, {392, 4, 392, 28}, 16},
+        {1920, event, {392, 4, 1312, 28}, 16},
+        {792, endless, {296, 4, 280, 28}, kTitleSmallestPixels, false},
+    };
+    for (const auto& c : cases) {
+        const TopBarPlaces t = PlaceTopBar(c.client, c.width);
+        EXPECT_EQ(t.title, c.title) << c.client;
+        EXPECT_EQ(t.titlePixels, c.px) << c.client;
+        EXPECT_EQ(t.titleFits, c.fits) << c.client;
+        EXPECT_EQ(t.date, (Rect{c.client - 216, 0, 216, 38})) << c.client;
+    }
+}
+
 } // namespace vk

@@ -42,6 +42,18 @@ int darkPixels(const QImage& img, const QRect& r) {
     return n;
 }
 
+// The line edit shows its whole text: from the first character to the end it did not scroll.
+bool shownWhole(QLineEdit& e) {
+    e.setCursorPosition(0);
+    const int first = e.inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    e.end(false);
+    const int last = e.inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    const int advance = e.fontMetrics().horizontalAdvance(e.text());
+    return last < e.width() && std::abs(last - first - advance) <= 1;
+}
+
+const QString kEvent = QStringLiteral("Vereinsmeisterschaft Herbst 2026 – Finale");
+
 QString shotDir() {
     const QString dir = qEnvironmentVariable("VK_SCREENSHOT_DIR", QDir::tempPath());
     QDir().mkpath(dir);
@@ -96,6 +108,11 @@ private slots:
         // Top bar: the date panel at the right edge, the title field up to it.
         QCOMPARE(w.PanelDate->geometry(), QRect(W - 216, 0, 216, 38));
         QCOMPARE(w.eTitle->geometry(), QRect(392, 4, W - 216 - 392, 28));
+        // An event's name is shown whole, in the field widened towards the logo if need be.
+        w.eTitle->setText(kEvent);
+        QVERIFY(shownWhole(*w.eTitle));
+        QVERIFY(w.eTitle->x() > w.findChild<QLabel*>("LabelLogoSuffix")->geometry().right());
+        QCOMPARE(w.eTitle->geometry().right() + 1, W - 216);
         // The protocol's columns fill the grid to its scroll bar.
         const TSortGrid* g = w.protocolPanel().grid();
         int sum = 0;
@@ -134,9 +151,9 @@ private slots:
             QCOMPARE(f->Digit[0]->thickness(), qRound(5 * k));
             QVERIFY(f->editStartN1->geometry().right() < f->Label2->x());
         }
-        const QString event = QStringLiteral("Vereinsmeisterschaft Herbst 2026 – Finale");
-        w.eTitle->setText(event);
-        QVERIFY(w.eTitle->width() > w.eTitle->fontMetrics().horizontalAdvance(event) + 12);
+        w.eTitle->setText(kEvent);
+        QVERIFY(shownWhole(*w.eTitle));
+        QCOMPARE(w.eTitle->font().pixelSize(), 16);
         // Name and first name share the grid's extra width two to one.
         const TSortGrid* g = w.protocolPanel().grid();
         const int names = g->colWidth(1) + g->colWidth(2);

@@ -140,6 +140,8 @@ TEST(Assets, HelpPageLiesBesideTheProgram) {
           // plug drawing, every key, the files, a missing or busy port
           "<svg", "Strg</kbd>+<kbd>F6", "Alt</kbd>+<kbd>F4", "Strg</kbd>+<kbd>0", "Sperrzeit",
           ".xlsx", ".docx", ".html", "Sicherungsdatei", "Device or resource busy", "dialout",
-          "/dev/ttyUSB0", "velkoran-lines COM5"})
+          "/dev/ttyUSB0", "velkoran-lines COM5",
+          // one program per backup
+          "Sicherungsdatei.txt.lock"})
         EXPECT_NE(html.find(needle), std::string::npos) << needle;
 }
