@@ -172,6 +172,10 @@ private slots:
         click(w.bSTOP1);
         QTRY_VERIFY_WITH_TIMEOUT(get("/api/runs?seit=2").contains("\"lauf\":3,"), 5000);
         QVERIFY(get("/lauf/3").startsWith("HTTP/1.1 200"));
+        // The next start reads the day's log before anything happens.
+        program.reset();
+        start();
+        QTRY_VERIFY_WITH_TIMEOUT(get("/api/runs?seit=2").contains("\"lauf\":3,"), 5000);
     }
 
     void protocolAndTitleEditsArePushed() {
