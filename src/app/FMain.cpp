@@ -206,6 +206,9 @@ void TFormMain::FormCreate() {
     live_ = new LiveBinder(*this, options_.liveAddress);
     live_->apply();
     runLog_ = std::make_unique<RunLogBinder>(*this, protocolBinder_->backup());
+    live_->setRunSource(
+        [this]() -> const std::vector<RunRecord>& { return runLog_->log().records(); });
+    connect(runLog_.get(), &RunLogBinder::appended, live_, &LiveBinder::runsChanged);
     // The race control starts Ready: stop and reset buttons disabled, every input blocked,
     // the light tree dark. The protocol took its header row when it was made, and the
     // start-up read updated its buttons and selected the row.

@@ -22,11 +22,29 @@ LiveBinder::LiveBinder(TFormMain& window, const QString& address)
     label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label_->hide();
     w_.statusBar()->addPermanentWidget(label_);
-    // Edits of the protocol and the title are no race events; they reach the pages within
-    // half a second.
-    poll_ = new QTimer(this);
-    poll_->setInterval(500);
-    connect(poll_, &QTimer::timeout, this, &LiveBinder::refresh);
+    soon_ = new QTimer(this);
+    soon_->setSingleShot(true);
+    soon_->setInterval(0);
+    connect(soon_, &QTimer::timeout, this, &LiveBinder::refresh);
+    // Edits, loads, imports, places and sorts all change the table; a lane stop writes a row
+    // cell by cell, which the single-shot push folds into one.
+    const QPointer<LiveBinder> self(this);
+    CellTable& table = w_.table();
+    table.onChanged = [self, previous = table.onChanged](int row) {
+        if (previous)
+            previous(row);
+        if (self)
+            self->changed();
+    };
+    for (LaneTimer* lane : {&w_.race().FrameT1, &w_.race().FrameT2})
+        lane->onNumbersChanged = [self, previous = lane->onNumbersChanged] {
+            if (previous)
+                previous();
+            if (self)
+                self->changed();
+        };
+    if (w_.eTitle)
+        connect(w_.eTitle, &QLineEdit::textChanged, this, &LiveBinder::changed);
 }
 
 LiveBinder::~LiveBinder() {
@@ -37,7 +55,7 @@ void LiveBinder::apply() {
     const Settings& s = w_.settings();
     if (!s.LiveServer) {
         server_.stop();
-        poll_->stop();
+        soon_->stop();
         port_ = 0;
         address_.clear();
         label_->hide();
@@ -61,7 +79,6 @@ void LiveBinder::apply() {
         label_->setText(QStringLiteral("Live: ") + address_);
         last_.reset();
         refresh();
-        poll_->start();
     }
     label_->show();
     emit addressChanged(address_);
@@ -134,14 +151,28 @@ bool LiveBinder::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void LiveBinder::setRuns(std::shared_ptr<const std::vector<RunRecord>> runs) {
-    runs_ = std::move(runs);
-    refresh();
+void LiveBinder::changed() {
+    if (server_.running() && !soon_->isActive())
+        soon_->start();
+}
+
+void LiveBinder::setRunSource(std::function<const std::vector<RunRecord>&()> source) {
+    runSource_ = std::move(source);
+    runsChanged();
+}
+
+void LiveBinder::runsChanged() {
+    runsStale_ = true;
+    changed();
 }
 
 void LiveBinder::refresh() {
     if (!server_.running())
         return;
+    if (runsStale_ && runSource_) {
+        runs_ = std::make_shared<const std::vector<RunRecord>>(runSource_());
+        runsStale_ = false;
+    }
     auto s = std::make_shared<LiveState>();
     s->title = w_.eTitle ? w_.eTitle->text().toStdString() : w_.settings().Title;
     for (int lane = 1; lane <= 2; ++lane)

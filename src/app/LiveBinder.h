@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
+
 class QDialog;
 class QLabel;
 class QTimer;
@@ -29,8 +31,14 @@ public:
     void apply();
     // Builds the state and publishes it when it differs from the last one.
     void refresh();
-    // The run log the pages read (oldest first); the latest runs reach the pages with it.
-    void setRuns(std::shared_ptr<const std::vector<RunRecord>> runs);
+    // Something spectators see changed outside a race event (the protocol, the title, a start
+    // number): one push follows as soon as the ui thread is free, however many changes came.
+    void changed();
+    // Where the pages read the run log (oldest first). The server gets a copy only while it
+    // runs, once after each change, so a log that grows while the server is off costs nothing.
+    void setRunSource(std::function<const std::vector<RunRecord>&()> source);
+    // The run log grew: the pages get it with the next push.
+    void runsChanged();
 
     // The audience window shows the address's QR code in a corner while the server runs.
     void setAudienceWindow(QWidget* window);
@@ -63,10 +71,12 @@ private:
     QLabel* windowText_ = nullptr;
     LiveServer server_;
     LiveRowsCache rows_;
+    std::function<const std::vector<RunRecord>&()> runSource_;
     std::shared_ptr<const std::vector<RunRecord>> runs_;
+    bool runsStale_ = true;
     LiveSnapshot last_;
     QLabel* label_;
-    QTimer* poll_;
+    QTimer* soon_;
     QString address_;
     QHostAddress listen_;
     int port_ = 0;

@@ -132,6 +132,7 @@ void RunLogBinder::append(RunRecord r) {
     if (r.title.empty())
         r.title = main_.eTitle->text().toStdString();
     log_->append(std::move(r));
+    emit appended();
 }
 
 void RunLogBinder::laneStopped(int lane) {

@@ -45,6 +45,10 @@ public:
     // Where timeslips go; the real printer by default (tests print into a PDF file).
     std::function<std::unique_ptr<QPrinter>()> makePrinter;
 
+signals:
+    // A record went into the log.
+    void appended();
+
 private:
     void laneStopped(int lane);
     void append(RunRecord r);

@@ -23,7 +23,7 @@ h2{font-size:1.2rem;margin:.75rem 0 .25rem}
 .werte dt{color:#aaa}.werte dd{margin:0;font-weight:bold;text-align:right}
 .sieg{background:#0a0;color:#fff;padding:.1rem .5rem;border-radius:.3rem;font-weight:bold}
 .fehl{background:#c00;color:#fff;padding:.1rem .5rem;border-radius:.3rem;font-weight:bold}
-.laeufe{padding-left:1.4rem}.laeufe li{margin:.2rem 0}
+.laeufe{list-style:none;padding-left:0}.laeufe li{margin:.2rem 0}
 .breit{overflow-x:auto}
 table{border-collapse:collapse;width:100%}
 th,td{border-bottom:1px solid #444;padding:.3rem .4rem;text-align:left;white-space:nowrap}

@@ -108,6 +108,10 @@ void LiveWorker::accept() {
             continue;
         }
         socket->setReadBufferSize(static_cast<qint64>(o_.limits.head) + 1);
+        // Every answer and every state goes in one write: Nagle would only hold a message's
+        // last segment back until the phone acknowledged the ones before (up to its delayed
+        // ACK, 40-200 ms).
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         http_[socket].deadline = clock_.elapsed() + o_.headTimeoutMs;
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readHttp(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] { dropHttp(socket); });
@@ -213,6 +217,8 @@ void LiveWorker::setSnapshot(LiveSnapshot snapshot) {
             continue;
         }
         w->sendTextMessage(message);
+        // Out now, one copy after the other, rather than after 500 write notifications.
+        w->flush();
         ++sent;
     }
     for (QWebSocket* w : slow)

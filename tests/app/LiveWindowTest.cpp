@@ -4,10 +4,12 @@
 #include "app/TestPlatform.h"
 #include "display/FMonitor2.h"
 #include "display/LbSpeedButton.h"
+#include "live/HttpExchange.h"
 #include "protocol/CellTable.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -16,6 +18,8 @@
 #include <QtTest>
 
 using namespace vk;
+using vk::test::Exchange;
+using vk::test::Get;
 
 namespace {
 
@@ -38,21 +42,23 @@ class LiveWindowTest : public QObject, test::ProgramFixture {
         platform.store.keys["Velkoran"] = {{"LiveServer", 1},
                                            {"LivePort", static_cast<int32_t>(p)}};
     }
+    static void click(QWidget* b) {
+        QTest::mousePress(b, Qt::LeftButton);
+        QTest::mouseRelease(b, Qt::LeftButton);
+    }
     // Two drivers on the lanes, the race started, run for a moment and, with `finish`, stopped.
     void race(TFormMain& w, bool finish) {
         w.table().AddRow({"1", "Müller", "Jörg", "3"});
         w.table().AddRow({"2", "<b>Kühn</b>", "Ute", "3"});
-        QTest::mousePress(w.bSTART, Qt::LeftButton);
-        QTest::mouseRelease(w.bSTART, Qt::LeftButton);
+        click(w.bSTART);
         QTest::qWait(300);
         if (!finish)
             return;
-        for (auto* b : {w.bSTOP1, w.bSTOP2}) {
-            QTest::mousePress(b, Qt::LeftButton);
-            QTest::mouseRelease(b, Qt::LeftButton);
-        }
+        click(w.bSTOP1);
+        click(w.bSTOP2);
         QVERIFY(!w.table().Cell(8, 1).empty());
     }
+    QByteArray get(const QByteArray& target) { return Exchange(port, Get(target)); }
     QByteArray chromium(const QStringList& extra) {
         const QString exe = QStandardPaths::findExecutable(QStringLiteral("chromium"));
         if (exe.isEmpty())
@@ -146,6 +152,50 @@ private slots:
         QVERIFY2(got.size() <= 8, qPrintable(QString::number(got.size())));
     }
 
+    void theRunLogReachesThePagesAlsoWhenSwitchedOnLater() {
+        TFormMain& w = start();
+        race(w, true); // runs 1 and 2, logged while the server is off
+        port = FreePort();
+        w.settings().LiveServer = true;
+        w.settings().LivePort = port;
+        w.live().apply();
+        QVERIFY(w.live().server().running());
+        const QByteArray runs = get("/api/runs?seit=0");
+        QVERIFY2(runs.contains("\"lauf\":1,\"zeit\"") && runs.contains("\"lauf\":2,"),
+                 runs.constData());
+        QVERIFY(get("/lauf/1").contains("Jörg Müller"));
+        QVERIFY(get("/fahrer/2").contains("href=\"/lauf/2\""));
+        // A stop while the server runs reaches the pages with the race's own push.
+        click(w.bRESET);
+        click(w.bSTART);
+        QTest::qWait(100);
+        click(w.bSTOP1);
+        QTRY_VERIFY_WITH_TIMEOUT(get("/api/runs?seit=2").contains("\"lauf\":3,"), 5000);
+        QVERIFY(get("/lauf/3").startsWith("HTTP/1.1 200"));
+        // The next start reads the day's log before anything happens.
+        program.reset();
+        start();
+        QTRY_VERIFY_WITH_TIMEOUT(get("/api/runs?seit=2").contains("\"lauf\":3,"), 5000);
+    }
+
+    void protocolAndTitleEditsArePushed() {
+        switchOn(FreePort());
+        TFormMain& w = start();
+        w.table().AddRow({"1", "Müller", "Jörg", "3"});
+        QWebSocket ws;
+        QString last;
+        connect(&ws, &QWebSocket::textMessageReceived, this, [&](const QString& m) { last = m; });
+        ws.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(port)));
+        QTRY_VERIFY_WITH_TIMEOUT(last.contains("Müller"), 5000);
+        // Nothing polls: each of these arrives only because the change pushed it.
+        w.eTitle->setText(QStringLiteral("Sommerpokal"));
+        QTRY_VERIFY_WITH_TIMEOUT(last.contains("\"titel\":\"Sommerpokal\""), 5000);
+        w.table().SetCell(1, 1, "Öztürk");
+        QTRY_VERIFY_WITH_TIMEOUT(last.contains("\"name\":\"Öztürk\""), 5000);
+        w.table().AddRow({"9", "Yılmaz"});
+        QTRY_VERIFY_WITH_TIMEOUT(get("/protokoll").contains("Yılmaz"), 5000);
+    }
+
     void browserShowsTheRaceLive() {
         if (qEnvironmentVariable("VK_BROWSER") != QStringLiteral("1"))
             QSKIP("runs in its own entry, live_browser");
@@ -160,10 +210,8 @@ private slots:
         const QString shots = qEnvironmentVariable("VK_LIVE_SHOTS");
         if (!shots.isEmpty())
             chromium({"--screenshot=" + shots + "/live-race-running.png", "--window-size=390,844"});
-        for (auto* b : {w.bSTOP1, w.bSTOP2}) {
-            QTest::mousePress(b, Qt::LeftButton);
-            QTest::mouseRelease(b, Qt::LeftButton);
-        }
+        click(w.bSTOP1);
+        click(w.bSTOP2);
         const QByteArray done = chromium({"--dump-dom"});
         const QByteArray geszeit = QByteArray::fromStdString(w.table().Cell(8, 1));
         QVERIFY(!geszeit.isEmpty());
@@ -171,6 +219,12 @@ private slots:
                      done.contains("<div class=\"uhr\" data-bahn=\"1\">" + geszeit + "</div>"),
                  done.constData());
         QVERIFY(done.contains("&lt;b&gt;Kühn&lt;/b&gt;"));
+        // The latest runs, newest first, from the run log.
+        const int second = done.indexOf("<a href=\"/lauf/2\">Lauf 2</a> Nr. 2");
+        QVERIFY2(second > 0 && second < done.indexOf("<a href=\"/lauf/1\">Lauf 1</a> Nr. 1 Jörg "
+                                                     "Müller: " +
+                                                     geszeit + " s"),
+                 done.constData());
         if (!shots.isEmpty())
             chromium(
                 {"--screenshot=" + shots + "/live-race-finished.png", "--window-size=390,844"});

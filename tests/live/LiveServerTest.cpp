@@ -1,5 +1,6 @@
 // The live server over loopback: what a browser, a broken client and an attacker get.
 #include "live/LiveServer.h"
+#include "live/HttpExchange.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -7,6 +8,7 @@
 #include <QtTest>
 
 using namespace vk;
+using namespace vk::test;
 
 namespace {
 
@@ -16,31 +18,6 @@ LiveSnapshot StateTitled(const std::string& title) {
     s->lanes[0].startNumber = "12";
     s->lanes[0].name = "Müller";
     return s;
-}
-
-// Sends `request` and reads until the server closes or `ms` pass.
-QByteArray Exchange(quint16 port, const QByteArray& request, int ms = 3000) {
-    QTcpSocket c;
-    c.connectToHost(QHostAddress::LocalHost, port);
-    if (!c.waitForConnected(2000))
-        return "no connection";
-    c.write(request);
-    QByteArray got;
-    QElapsedTimer t;
-    t.start();
-    while (c.state() == QAbstractSocket::ConnectedState && t.elapsed() < ms) {
-        c.waitForReadyRead(50);
-        got += c.readAll();
-    }
-    return got + c.readAll();
-}
-
-QByteArray Get(const QByteArray& target) {
-    return "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
-}
-
-int StatusOf(const QByteArray& response) {
-    return response.mid(9, 3).toInt();
 }
 
 } // namespace
