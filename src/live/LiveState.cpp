@@ -1,8 +1,8 @@
 #include "live/LiveState.h"
 
+#include "platform/JsonText.h"
 #include "protocol/TextCodec.h"
 
-#include <cstdio>
 
 namespace vk {
 
@@ -92,46 +92,8 @@ const std::vector<RunRecord>& LiveState::runList() const {
 }
 
 std::string JsonString(const std::string& s) {
-    const std::string text = AsUtf8(s);
     std::string out;
-    out.reserve(text.size() + 2);
-    out += '"';
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        // U+2028 and U+2029 end a line in older script parsers.
-        if (c == 0xE2 && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x80 &&
-            (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xA8) {
-            out += static_cast<unsigned char>(text[i + 2]) == 0xA8 ? "\\u2028" : "\\u2029";
-            i += 2;
-            continue;
-        }
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20 || c == '<' || c == '>' || c == '&' || c == 0x7F) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    out += '"';
+    AppendJsonString(out, AsUtf8(s), JsonEscape::ForPage);
     return out;
 }
 

@@ -1,5 +1,6 @@
 #include "runlog/RunLog.h"
 
+#include "platform/JsonText.h"
 #include "protocol/TextCodec.h"
 
 #include <algorithm>
@@ -18,39 +19,6 @@ constexpr int64_t kMaxRunNumber = 1'000'000'000;
 
 constexpr const char* kKindNames[] = {"Run", "Joker", "Accident", "ResultsRemoved", "RunChosen"};
 
-void putString(std::string& out, std::string_view s) {
-    out += '"';
-    for (const char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20 || c == 0x7F) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += ch;
-            }
-        }
-    }
-    out += '"';
-}
-
 void key(std::string& out, const char* name) {
     if (out.size() > 1)
         out += ',';
@@ -61,7 +29,7 @@ void key(std::string& out, const char* name) {
 
 void field(std::string& out, const char* name, std::string_view v) {
     key(out, name);
-    putString(out, v);
+    AppendJsonString(out, v);
 }
 // Without this a literal would take the bool overload.
 void field(std::string& out, const char* name, const char* v) {
