@@ -141,14 +141,7 @@ void RunLogBinder::laneStopped(int lane) {
     updatePlaces();
     if (rc.race.StopCount == 2 && main_.settings().Zeitkarte) {
         // After the stop has finished: printing must not hold up the race's own steps.
-        QTimer::singleShot(0, this, [this] {
-            std::vector<Timeslip> slips;
-            const auto& records = log_->records();
-            for (size_t i = records.size(); i-- > 0 && slips.size() < 2;)
-                if (records[i].kind == RunRecord::Kind::Run)
-                    slips.insert(slips.begin(), MakeTimeslip(records[i], OpponentRun(records, i)));
-            print(slips, false);
-        });
+        QTimer::singleShot(0, this, [this] { print(LastRaceTimeslips(log_->records()), false); });
     }
 }
 

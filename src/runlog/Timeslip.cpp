@@ -66,4 +66,12 @@ Timeslip MakeTimeslip(const RunRecord& run, const RunRecord* opponent) {
     return s;
 }
 
+std::vector<Timeslip> LastRaceTimeslips(const std::vector<RunRecord>& records) {
+    std::vector<Timeslip> slips;
+    for (size_t i = records.size(); i-- > 0 && slips.size() < 2;)
+        if (records[i].kind == RunRecord::Kind::Run)
+            slips.insert(slips.begin(), MakeTimeslip(records[i], OpponentRun(records, i)));
+    return slips;
+}
+
 } // namespace vk

@@ -20,4 +20,7 @@ struct Timeslip {
 };
 Timeslip MakeTimeslip(const RunRecord& run, const RunRecord* opponent);
 
+// The timeslips of the race that ended last: the log's last two runs, in log order.
+std::vector<Timeslip> LastRaceTimeslips(const std::vector<RunRecord>& records);
+
 } // namespace vk
